@@ -1,0 +1,47 @@
+# The two commands a newcomer types are `make run` and `make test`; both
+# install what is missing, configure and build first.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test test-asan bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# The program opens fonts/garamond1.glf relative to the working directory.
+run: build
+	./$(BUILD)/tessaveld
+
+test: build
+	scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=0 scripts/with-display.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+bench: deps
+	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
+	cmake --build $(BUILD) -j$(JOBS) --target tessaveld_bench
+	scripts/with-display.sh ./$(BUILD)/bench/tessaveld_bench
+
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -DTESSAVELD_FUZZ=ON -DTESSAVELD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,5 @@
+#include "app/window.hpp"
+
+int main(int argc, char** argv) {
+    runApplication(argc, argv);
+}

@@ -1,0 +1,3 @@
+#include "app/state.hpp"
+
+AppState appState;

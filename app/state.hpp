@@ -1,0 +1,135 @@
+#pragma once
+
+// The editor's whole state: one record, one instance for the whole run.
+// Every callback, curve method and subdivision step reads and writes these
+// fields directly; nothing else is passed between them.
+
+#include <array>
+#include <cstdio>
+
+// Capacity of every polygon, knot list, handle list and coefficient table.
+constexpr int maxPoints = 128;
+// Coordinates per point; every per-point copy or sum runs over x, y and z.
+constexpr int dimension = 3;
+// Edge of a marker cube in pixels, and the half-width of a hit square.
+constexpr int markerSize = 8;
+// Colour components that the drawing code combines in different orders.
+constexpr float toneA = 0.3f;
+constexpr float toneB = 0.5f;
+constexpr float toneC = 0.1f;
+// Number of degree-reduced polygons in the family overlay.
+constexpr int familySize = 6;
+
+// A point in window pixels: x to the right, y upwards from the lower-left
+// corner; z is a depth that only shows when the view is rotated.
+struct Point3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+
+    // Coordinate c (0 = x, 1 = y, 2 = z).
+    float& operator[](int c) { return c == 0 ? x : (c == 1 ? y : z); }
+    float operator[](int c) const { return c == 0 ? x : (c == 1 ? y : z); }
+};
+
+// Fixed-capacity polygon; the valid count lives in a separate field.
+using ControlPolygon = std::array<Point3, maxPoints>;
+
+// A draggable mark on the parameter bar, one per parameter value.
+struct KnotHandle {
+    float x = 0.0f;            // window pixels
+    float y = 0.0f;            // always 25 once laid out
+    float highlighted = 0.0f;  // 0.0 plain, 1.0 highlighted
+};
+
+// What the display draws after the polygons.
+enum class CurveMode : int { None = 0, Lagrange = 1, Bezier = 2, Rbf = 3, Bspline = 4 };
+
+// Which scheme the subdivision command runs; key a cycles through them.
+enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
+constexpr int subdivisionSchemeCount = 5;
+
+// Radial basis function; key b cycles through them.
+enum class BasisKind : int { Mq1 = 0, Mq3 = 1, Gaussian = 2 };
+constexpr int basisKindCount = 3;
+
+// What the left button holds.
+enum class DragMode : int { None = 0, Point = 1, Knot = 2 };
+
+// Codes of the menu entries; the keyboard reuses clear, RBF, subdivision and reload.
+enum class MenuCode : int {
+    Clear = 1,
+    Rbf = 2,
+    Subdivision = 3,
+    Quit = 4,
+    Reload = 5,
+    Lagrange = 6,
+    Bezier = 7,
+    DeletePoint = 8,
+    Bspline = 10,
+};
+
+struct AppState {
+    // --- Window (written by the reshape callback) ---
+    int windowWidth = 800;   // pixels; the parameter bar runs from 25 to width - 25
+    int windowHeight = 600;  // pixels; mouse y is turned into height - y
+
+    // --- Polygons ---
+    ControlPolygon controlPoints{};   // the polygon every method works on
+    int pointCount = 0;               // valid entries of controlPoints, 0..128
+    ControlPolygon enteredPolygon{};  // the polygon as entered and last dragged; reload restores it
+    int enteredPointCount = 0;        // grows with every appended point, 0 on clear, 0..128
+    ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction); also scratch
+    int auxPointCount = 0;            // 0 or less: the comparison polygon is not drawn
+    ControlPolygon workPolygon{};     // scratch of subdivision, Bezier construction, reduction
+    std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
+
+    // --- Parameterisation ---
+    std::array<float, maxPoints>
+        knots{};        // nodes (Lagrange, RBF) or knot vector (Bezier, B-spline)
+    int knotCount = 0;  // valid entries of knots and knotHandles
+    std::array<KnotHandle, maxPoints> knotHandles{};  // marks on the parameter bar
+    float paramSpacing = 1.0f;  // spacing h of uniform values t[i] = i*h; halved by subdivision
+    std::array<float, maxPoints> extendedKnots{};  // stencil parameters of the RBF subdivision
+
+    // --- Method selection and parameters ---
+    CurveMode curveMode = CurveMode::None;
+    SubdivisionScheme schemeKind = SubdivisionScheme::Nr4;
+    int rbfStencilSize = 4;  // points per RBF subdivision stencil, 4 or 6
+    BasisKind basisKind = BasisKind::Mq1;
+    float shapeR = 1.0f;                         // shape parameter r of the basis; unclamped
+    static constexpr float shapeStep = 0.0125f;  // change of shapeR per key press
+    static constexpr float basisScale = 1.0f;    // factor c in the multiquadrics' x^2 + c^2 r^2
+    int polyDegree = 1;                          // RBF polynomial degree and B-spline degree, >= 0
+    static constexpr float tensionW = 0.0625f;   // tension of NR4 and UNR4
+    float reductionAlpha = -0.99999f;            // weight exponent of the degree reduction, > -1
+    static constexpr float alphaStep = 0.25f;    // change of reductionAlpha per key press
+    bool halveShapeOnSubdivision = true;         // rbf4/rbf6 steps halve shapeR
+    std::array<std::array<float, dimension>, maxPoints>
+        rbfCoefficients{};  // polynomial part, then weights
+    std::array<std::array<float, maxPoints>, maxPoints> rbfMaskTable{};  // inverse local RBF system
+
+    // --- Interaction ---
+    int activePoint = -1;      // point under the cursor or dragged; -1 none
+    int activeKnot = -1;       // handle under the cursor or dragged; -1 none
+    int prevActivePoint = -1;  // activePoint at the previous hover event
+    int prevActiveKnot = -1;   // activeKnot at the previous hover event
+    DragMode dragMode = DragMode::None;
+    int pressedButton = 0;  // 0 left, 2 right, -1 after a release
+    int rotateLastX = 0;    // cursor at the last rotation step, pixels, y flipped
+    int rotateLastY = 0;
+    float rotationX = 0.0f;  // view rotation about the x axis, degrees
+    float rotationY = 0.0f;  // view rotation about the y axis, degrees
+
+    // --- Animation, overlays and trace ---
+    bool animating = false;          // the idle callback is installed
+    int animFrame = 0;               // 0..65
+    float animT = -1.0f;             // 0..1 in steps of 1/64, or -1 for no animation shown
+    float animParamValue = -1.0f;    // parameter value of animT, marked on the bar
+    bool showFamily = false;         // draw the six familyCurves
+    bool traceEnabled = false;       // RBF subdivision writes its trace
+    std::FILE* traceFile = nullptr;  // "debug.txt" while tracing, if it could be opened
+};
+
+// The one instance.
+extern AppState appState;

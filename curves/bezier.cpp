@@ -1,0 +1,82 @@
+#include "curves/bezier.hpp"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "render/display.hpp"
+
+namespace {
+
+// Samples per curve: 128 intervals, both ends included.
+constexpr int curveSegments = 128;
+
+}  // namespace
+
+double binomial(int n, int k) {
+    if (k == 0 || k == n) {
+        return 1.0;
+    }
+    double r = 1.0;
+    for (int f = n; f > k; --f) {
+        r *= f;
+    }
+    for (int f = n - k; f >= 1; --f) {
+        r /= f;
+    }
+    return r;
+}
+
+Point3 evalBezier(const Point3* points, int count, float x) {
+    Point3 out;
+    const int degree = count - 1;
+    for (int i = 0; i < count; ++i) {
+        // pow(0, 0) = 1 reproduces the end points exactly at x = 0 and x = 1.
+        const double weight = binomial(degree, i) * std::pow(static_cast<double>(x), i) *
+                              std::pow(1.0 - static_cast<double>(x), degree - i);
+        for (int c = 0; c < dimension; ++c) {
+            out[c] = static_cast<float>(out[c] + weight * points[i][c]);
+        }
+    }
+    return out;
+}
+
+void drawDeCasteljau(const Point3* points, int count, float x) {
+    if (!(x >= 0.0f && x <= 1.0f) || count <= 0 || count > maxPoints) {
+        return;
+    }
+    ControlPolygon& q = appState.workPolygon;
+    for (int j = 0; j < count; ++j) {
+        q[j] = points[j];
+    }
+    for (int level = 0; level < count; ++level) {
+        const int last = count - level - 2;
+        for (int j = 0; j <= last; ++j) {
+            for (int c = 0; c < dimension; ++c) {
+                q[j][c] = (1.0f - x) * q[j][c] + x * q[j + 1][c];
+            }
+        }
+        glBegin(GL_LINES);
+        for (int j = 0; j < last; ++j) {
+            glVertex3f(q[j].x, q[j].y, q[j].z);
+            glVertex3f(q[j + 1].x, q[j + 1].y, q[j + 1].z);
+        }
+        glEnd();
+    }
+    drawMarker(q[0].x, q[0].y, q[0].z);
+}
+
+void drawBezierCurve(const Point3* points, int count) {
+    if (count <= 0 || count > maxPoints) {
+        return;
+    }
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= curveSegments; ++k) {
+        const float x = static_cast<float>(k) / static_cast<float>(curveSegments);
+        const Point3 p = evalBezier(points, count, x);
+        glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
+    appState.animParamValue = appState.animT;
+    drawDeCasteljau(points, count, appState.animParamValue);
+}

@@ -1,0 +1,123 @@
+#include "curves/rbf.hpp"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "numeric/matrix.hpp"
+
+namespace {
+
+constexpr int curveSegments = 128;
+
+// Unknowns of the global system: the polynomial coefficients, then one weight per centre.
+int unknownCount(int n) {
+    return n + appState.polyDegree + 1;
+}
+
+}  // namespace
+
+double rbfBasis(float x, float r) {
+    const double xd = x;
+    const double c = AppState::basisScale;
+    const double rd = r;
+    switch (appState.basisKind) {
+        case BasisKind::Mq1:
+            return std::sqrt(xd * xd + c * c * rd * rd);
+        case BasisKind::Mq3:
+            return std::pow(xd * xd + c * c * rd * rd, 1.5);
+        case BasisKind::Gaussian:
+            break;
+    }
+    // r enters the Gaussian linearly, the multiquadrics squared.
+    return std::exp(-rd * xd * xd);
+}
+
+void solveRbfSystem() {
+    AppState& s = appState;
+    const int n = s.pointCount;
+    const int d = s.polyDegree;
+    const int size = unknownCount(n);
+    if (n > maxPoints || size > maxPoints) {
+        return;
+    }
+    double** a = allocRealMatrix(1, size, 1, size);
+    double** b = allocRealMatrix(1, size, 1, size);
+    for (int i = 1; i <= size; ++i) {
+        b[i][i] = 1.0;
+    }
+    const float* t = s.knots.data();
+    // Rows 1..d+1 are the moment conditions sum lambda_i t_i^a = 0; row d+1+i
+    // makes the interpolant take control point i-1 at t[i-1].
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= d + 1; ++j) {
+            a[j][d + 1 + i] = std::pow(static_cast<double>(t[i - 1]), j - 1);
+        }
+    }
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= d + 1; ++j) {
+            a[d + 1 + i][j] = std::pow(static_cast<double>(t[i - 1]), j - 1);
+        }
+        for (int j = 1; j <= n; ++j) {
+            a[d + 1 + i][d + 1 + j] = rbfBasis(t[j - 1] - t[i - 1], s.shapeR);
+        }
+    }
+    // A singular system leaves a partly reduced matrix; the curve drawn from it
+    // is meaningless until the next solve, and nothing else depends on it.
+    solveGaussJordan(a, size, b, size);
+
+    // The right-hand side is [0 (d+1 times); control points], so only the
+    // columns of the point rows contribute.
+    for (int i = 1; i <= size; ++i) {
+        for (int c = 0; c < dimension; ++c) {
+            float sum = 0.0f;
+            for (int j = 1; j <= n; ++j) {
+                sum = static_cast<float>(sum + a[i][d + 1 + j] * s.controlPoints[j - 1][c]);
+            }
+            s.rbfCoefficients[i - 1][c] = sum;
+        }
+    }
+    freeRealMatrix(b, 1, size, 1, size);
+    freeRealMatrix(a, 1, size, 1, size);
+}
+
+void evalRbf(Point3& out, const float* t, float u, int n) {
+    const AppState& s = appState;
+    const int d = s.polyDegree;
+    out = Point3{};
+    if (n < 0 || unknownCount(n) > maxPoints) {
+        return;
+    }
+    for (int a = 0; a <= d; ++a) {
+        const double power = std::pow(static_cast<double>(u), a);
+        for (int c = 0; c < dimension; ++c) {
+            out[c] = static_cast<float>(out[c] + power * s.rbfCoefficients[a][c]);
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        const double phi = rbfBasis(u - t[i], s.shapeR);
+        for (int c = 0; c < dimension; ++c) {
+            out[c] = static_cast<float>(out[c] + phi * s.rbfCoefficients[d + 1 + i][c]);
+        }
+    }
+}
+
+void drawRbfCurve() {
+    const AppState& s = appState;
+    const int n = s.pointCount;
+    // Without a solvable system in the store there is no interpolant to draw.
+    if (n <= 0 || n > maxPoints || unknownCount(n) > maxPoints) {
+        return;
+    }
+    const float* t = s.knots.data();
+    glColor3f(toneA, 0.0f, 0.0f);
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= curveSegments; ++k) {
+        const float u =
+            (t[n - 1] - t[0]) * static_cast<float>(k) / static_cast<float>(curveSegments);
+        Point3 p;
+        evalRbf(p, t, u, n);
+        glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
+}

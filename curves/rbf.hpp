@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/state.hpp"
+
+// phi(x) for the current basisKind with shape r: mq1 sqrt(x^2 + c^2 r^2),
+// mq3 (x^2 + c^2 r^2)^1.5, gs exp(-r x^2), c = basisScale.
+double rbfBasis(float x, float r);
+
+// Solves the RBF interpolation of controlPoints at the centres in knots with a
+// polynomial part of degree polyDegree into rbfCoefficients (polynomial rows
+// first). Leaves the coefficients unchanged when n + d + 1 > 128.
+void solveRbfSystem();
+
+// Interpolant value at u from rbfCoefficients over centres t[0..n-1].
+void evalRbf(Point3& out, const float* t, float u, int n);
+
+// Draws the RBF curve through 129 samples of the centre range in (0.3, 0, 0).
+void drawRbfCurve();

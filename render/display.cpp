@@ -1,0 +1,163 @@
+#include "render/display.hpp"
+
+#include <GL/glut.h>
+
+#include "app/state.hpp"
+#include "curves/bezier.hpp"
+#include "curves/bspline.hpp"
+#include "curves/lagrange.hpp"
+#include "curves/rbf.hpp"
+
+namespace {
+
+// Margin of the parameter bar from the window's left, right and bottom edges.
+constexpr float barMargin = 25.0f;
+constexpr float highlightEdge = markerSize * 3.0f / 4.0f;
+
+// Weights of the six reductions in the family overlay are fixed; the overlay
+// grades their colours from dark to light red.
+void drawFamilyOverlay() {
+    AppState& s = appState;
+    glLineWidth(0.5f);
+    for (int i = 0; i < familySize; ++i) {
+        const float grade = static_cast<float>(i) / 12.0f;
+        glColor3f(grade + 0.25f, grade, grade);
+        drawLineStrip(s.familyCurves[i].data(), s.pointCount - 1);
+        drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1);
+    }
+    // Spread between the extreme weights at each point.
+    for (int j = 0; j <= s.pointCount - 2; ++j) {
+        glColor3f(1.0f, 0.125f, 0.125f);
+        const Point3 spread[2] = {s.familyCurves[0][j], s.familyCurves[familySize - 1][j]};
+        drawLineStrip(spread, 2);
+    }
+    glLineWidth(3.0f);
+}
+
+}  // namespace
+
+void drawLineStrip(const Point3* points, int count) {
+    if (count <= 0) {
+        return;
+    }
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < count; ++i) {
+        glVertex3f(points[i].x, points[i].y, points[i].z);
+    }
+    glEnd();
+}
+
+void drawMarker(float x, float y, float z) {
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    glutSolidCube(markerSize);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glutWireCube(markerSize + 1);
+    glPopMatrix();
+}
+
+void drawHighlightMarker(float x, float y, float z) {
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glutSolidCube(highlightEdge);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    glutWireCube(highlightEdge + 0.25);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glPopMatrix();
+}
+
+void drawParameterBar() {
+    const AppState& s = appState;
+    const float right = static_cast<float>(s.windowWidth) - barMargin;
+    // No colour of its own: the bar shows whatever colour the last frame left.
+    glBegin(GL_LINES);
+    glVertex3f(barMargin, barMargin, 0.0f);
+    glVertex3f(right, barMargin, 0.0f);
+    glEnd();
+
+    if (s.curveMode != CurveMode::Lagrange && s.curveMode != CurveMode::Bezier &&
+        s.curveMode != CurveMode::Bspline) {
+        return;
+    }
+    for (int i = 0; i < s.knotCount; ++i) {
+        const KnotHandle& h = s.knotHandles[i];
+        if (h.highlighted == 0.0f) {
+            drawMarker(h.x, barMargin, 0.0f);
+        } else {
+            drawHighlightMarker(h.x, barMargin, 0.0f);
+        }
+    }
+    if (s.knotCount > 0) {
+        const float a = s.knots[0];
+        const float b = s.knots[s.knotCount - 1];
+        const float v = s.animParamValue;
+        if (a <= v && v <= b) {
+            // The same map from the parameter range onto the bar that places the handles.
+            const float x = (b - v) / (b - a) * barMargin + (v - a) / (b - a) * right;
+            drawMarker(x, barMargin, 0.0f);
+        }
+    }
+}
+
+void onDisplay() {
+    AppState& s = appState;
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLoadIdentity();
+
+    // The bar is drawn before the view rotation, so it never turns.
+    drawParameterBar();
+
+    const float centreX = static_cast<float>(s.windowWidth) / 2.0f;
+    const float centreY = static_cast<float>(s.windowHeight) / 2.0f;
+    glTranslatef(centreX, centreY, 0.0f);
+    glRotatef(s.rotationX, 1.0f, 0.0f, 0.0f);
+    glRotatef(s.rotationY, 0.0f, 1.0f, 0.0f);
+    glTranslatef(-centreX, -centreY, 0.0f);
+
+    glColor3f(toneA, toneB, toneC);
+    for (int i = 0; i < s.pointCount; ++i) {
+        drawMarker(s.controlPoints[i].x, s.controlPoints[i].y, s.controlPoints[i].z);
+    }
+    if (s.activePoint >= 0 && s.activePoint < s.pointCount) {
+        const Point3& p = s.controlPoints[s.activePoint];
+        drawHighlightMarker(p.x, p.y, p.z);
+    }
+    // The polygon keeps the colour of the last marker: blue, or red while a point is hovered.
+    drawLineStrip(s.controlPoints.data(), s.pointCount);
+
+    if (s.auxPointCount > 0) {
+        glColor3f(1.0f, 0.0f, 0.0f);
+        drawLineStrip(s.auxPolygon.data(), s.auxPointCount);
+        drawBezierCurve(s.auxPolygon.data(), s.auxPointCount);
+        for (int i = 0; i < s.auxPointCount; ++i) {
+            drawHighlightMarker(s.auxPolygon[i].x, s.auxPolygon[i].y, s.auxPolygon[i].z);
+        }
+    }
+
+    if (s.showFamily) {
+        drawFamilyOverlay();
+    }
+
+    glColor3f(toneB, toneA, toneC);
+    switch (s.curveMode) {
+        case CurveMode::Lagrange:
+            drawLagrangeCurve();
+            break;
+        case CurveMode::Bezier:
+            drawBezierCurve(s.controlPoints.data(), s.pointCount);
+            break;
+        case CurveMode::Bspline:
+            drawBsplineCurve();
+            break;
+        case CurveMode::Rbf:
+            drawRbfCurve();
+            break;
+        case CurveMode::None:
+            break;
+    }
+
+    glFlush();
+    glutSwapBuffers();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+// The display callback and the small drawing helpers the curve code shares.
+// The helpers leave a colour behind on purpose: later primitives inherit it.
+
+#include "app/state.hpp"
+
+// GLUT display callback: redraws the whole frame from the state and swaps buffers.
+void onDisplay();
+
+// Plain marker cube centred at (x, y, z) pixels: grey solid, blue wire; leaves blue current.
+void drawMarker(float x, float y, float z);
+
+// Highlighted marker cube at (x, y, z) pixels: red solid, grey wire; leaves red current.
+void drawHighlightMarker(float x, float y, float z);
+
+// Parameter bar line at y = 25 in the current colour, then (in the Lagrange,
+// Bezier and B-spline modes) the knot handles and the animation marker.
+void drawParameterBar();
+
+// Draws points[0..count-1] as one GL line strip (nothing for count <= 0).
+void drawLineStrip(const Point3* points, int count);

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the system packages that building, running and testing need.
+# Idempotent: on Debian and Ubuntu it asks apt-get only for what is missing;
+# elsewhere it names the packages to install by hand.
+set -euo pipefail
+
+packages=(
+    build-essential cmake
+    freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    libgtest-dev libbenchmark-dev
+    libfreetype-dev fonts-ebgaramond
+    xvfb xauth xdotool x11-apps x11-utils imagemagick
+)
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+    echo "This is not a Debian-like system. Please install the equivalents of:" >&2
+    echo "  ${packages[*]}" >&2
+    exit 0
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+    sudo=(sudo)
+else
+    echo "Need root or sudo to install: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+namespace tvtest {
+
+// Creates, once per test binary, an 800 x 600 double-buffered RGB GLUT window
+// whose context stays current, with the program's own pixel projection.
+void ensureGlWindow();
+
+// Fixture for tests that draw: a current context, the pixel projection of an
+// 800 x 600 window, an identity modelview matrix and white as current colour.
+class GlTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+};
+
+}  // namespace tvtest
