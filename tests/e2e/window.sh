@@ -19,8 +19,8 @@ stop_app
 # Esc ends the process with status -1, seen as 255.
 start_app
 xdotool key Escape
-status=$(wait_exit)
-check "Esc exits with 255 (got $status)" [ "$status" = "255" ]
+wait_exit
+check "Esc exits with 255 (got $EXIT_STATUS)" [ "$EXIT_STATUS" = "255" ]
 
 # The last of the nine menu entries is "quit", exit status 1.
 start_app
@@ -30,8 +30,8 @@ if [ -n "$menu" ]; then
     eval "$(xdotool getwindowgeometry --shell "$menu")"
     entry_height=$((HEIGHT / 9))
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - entry_height / 2)) click 1
-    status=$(wait_exit)
-    check "menu quit exits with 1 (got $status)" [ "$status" = "1" ]
+    wait_exit
+    check "menu quit exits with 1 (got $EXIT_STATUS)" [ "$EXIT_STATUS" = "1" ]
 else
     fail "menu did not open for quit"
 fi

@@ -35,20 +35,22 @@ start_app() {
     sleep 0.3
 }
 
-# Waits up to 10 s for the program to end; prints its exit status.
+# Waits up to 10 s for the program to end and leaves its exit status in
+# EXIT_STATUS ("timeout" if it did not end). Call it directly, not in $(...):
+# a subshell cannot wait for the program.
 wait_exit() {
     local i
+    EXIT_STATUS=timeout
     for i in $(seq 1 100); do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
             wait "$APP_PID"
-            echo $?
+            EXIT_STATUS=$?
             return
         fi
         sleep 0.1
     done
     kill "$APP_PID" 2>/dev/null
     wait "$APP_PID" 2>/dev/null
-    echo timeout
 }
 
 stop_app() {
