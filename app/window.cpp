@@ -7,6 +7,7 @@
 #include "app/commands.hpp"
 #include "app/mouse.hpp"
 #include "app/state.hpp"
+#include "font/vector_font.hpp"
 #include "render/display.hpp"
 
 namespace {
@@ -61,7 +62,9 @@ void runApplication(int argc, char** argv) {
     glutInitWindowSize(appState.windowWidth, appState.windowHeight);
     glutCreateWindow(windowTitle);
 
-    // Fonts: initialised and loaded here once the text module exists.
+    // The status line's font; without it the program simply runs without text.
+    initFonts();
+    loadFont("fonts/garamond1.glf");
 
     glutReshapeFunc(onReshape);
     glutDisplayFunc(onDisplay);
