@@ -1,8 +1,18 @@
 #include "app/commands.hpp"
 
+#include <GL/glut.h>
+
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 
+#include "app/mouse.hpp"
 #include "app/state.hpp"
+#include "curves/degree.hpp"
+#include "curves/knot_insertion.hpp"
+#include "curves/parameters.hpp"
+#include "curves/rbf.hpp"
+#include "subdivision/schemes.hpp"
 
 namespace {
 
@@ -10,18 +20,318 @@ constexpr unsigned char escapeKey = 27;
 constexpr int quitStatus = 1;
 constexpr int escapeStatus = -1;
 
+// The animation shows animT = 0, 1/64, ..., 64/64 and then one frame without
+// a construction; the frame counter stops after the 66th step.
+constexpr double animFrameDivisor = 64.0;
+constexpr int animStepCount = 66;
+constexpr float noAnimation = -1.0f;
+
+// The reduction weight (4t(1-t))^alpha is integrable only for alpha > -1; a
+// step that would come too close to -1 lands on the start value instead.
+constexpr float alphaFloor = -0.99f;
+constexpr float alphaNearMinusOne = -0.99999f;
+constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5, 1.0, 99.0};
+
+constexpr int rbf4StencilSize = 4;
+constexpr int rbf6StencilSize = 6;
+
+constexpr const char* traceFileName = "debug.txt";
+constexpr const char* traceFileMode = "wt";
+
+// Clears the comparison polygon and the family overlay, as most commands do.
+void dropOverlays() {
+    appState.auxPointCount = 0;
+    appState.showFamily = false;
+}
+
+void selectCurve(CurveMode mode) {
+    dropOverlays();
+    appState.curveMode = mode;
+    assignParameters();
+}
+
+void clearPolygon() {
+    AppState& s = appState;
+    s.pointCount = 0;
+    s.auxPointCount = 0;
+    s.showFamily = false;
+    s.enteredPointCount = 0;
+    s.paramSpacing = 1.0f;
+    glutPostRedisplay();
+}
+
+void subdivide() {
+    dropOverlays();
+    appState.curveMode = CurveMode::None;
+    switch (appState.schemeKind) {
+        case SubdivisionScheme::Rbf4:
+        case SubdivisionScheme::Rbf6:
+            rbfSubdivisionStep(appState.rbfStencilSize);
+            break;
+        case SubdivisionScheme::Nr4:
+            nr4SubdivisionStep();
+            break;
+        case SubdivisionScheme::DeslauriersDubuc:
+            ddSubdivisionStep();
+            break;
+        case SubdivisionScheme::Unr4:
+            unr4SubdivisionStep();
+            break;
+    }
+    glutPostRedisplay();
+}
+
+// Restores the polygon as entered with uniform parameters 0, 1, 2, ...; the
+// knot handles and the curve mode stay as they are.
+void reloadPolygon() {
+    AppState& s = appState;
+    if (s.enteredPointCount <= 0) {
+        return;
+    }
+    s.shapeR = 1.0f;
+    dropOverlays();
+    s.pointCount = s.enteredPointCount < maxPoints ? s.enteredPointCount : maxPoints;
+    s.paramSpacing = 1.0f;
+    for (int i = 0; i < s.pointCount; ++i) {
+        s.controlPoints[i] = s.enteredPolygon[i];
+        s.knots[i] = static_cast<float>(i) * s.paramSpacing;
+    }
+    solveRbfSystem();
+    glutPostRedisplay();
+}
+
+void changeShape(float delta) {
+    appState.shapeR = appState.shapeR + delta;
+    solveRbfSystem();
+    glutPostRedisplay();
+}
+
+void changeDegree(int delta) {
+    int degree = appState.polyDegree + delta;
+    appState.polyDegree = degree < 0 ? 0 : degree;
+    assignParameters();
+    solveRbfSystem();
+    glutPostRedisplay();
+}
+
+void nextScheme() {
+    AppState& s = appState;
+    int next = static_cast<int>(s.schemeKind) + 1;
+    if (next >= subdivisionSchemeCount) {
+        next = 0;
+    }
+    s.schemeKind = static_cast<SubdivisionScheme>(next);
+    if (s.schemeKind == SubdivisionScheme::Rbf4) {
+        s.rbfStencilSize = rbf4StencilSize;
+    }
+    if (s.schemeKind == SubdivisionScheme::Rbf6) {
+        s.rbfStencilSize = rbf6StencilSize;
+    }
+    glutPostRedisplay();
+}
+
+void nextBasis() {
+    int next = static_cast<int>(appState.basisKind) + 1;
+    if (next >= basisKindCount) {
+        next = 0;
+    }
+    appState.basisKind = static_cast<BasisKind>(next);
+    solveRbfSystem();
+    glutPostRedisplay();
+}
+
+void elevate() {
+    dropOverlays();
+    elevateDegree();
+    glutPostRedisplay();
+}
+
+// Keys h and j: the comparison polygon is the reduction for the new alpha.
+// Its count is set even when the reduction could not run (too few points).
+void reduceWithAlpha(float delta) {
+    AppState& s = appState;
+    s.reductionAlpha = s.reductionAlpha + delta;
+    if (!(s.reductionAlpha > alphaFloor)) {
+        s.reductionAlpha = alphaNearMinusOne;
+    }
+    reduceDegree(s.reductionAlpha, s.auxPolygon.data());
+    s.auxPointCount = s.pointCount - 1;
+    glutPostRedisplay();
+}
+
+void toggleFamily() {
+    AppState& s = appState;
+    s.auxPointCount = 0;
+    s.showFamily = !s.showFamily;
+    if (s.showFamily) {
+        for (int i = 0; i < familySize; ++i) {
+            reduceDegree(familyWeights[i], s.familyCurves[i].data());
+        }
+    }
+    glutPostRedisplay();
+}
+
+bool curveHasConstruction(CurveMode mode) {
+    return mode == CurveMode::Lagrange || mode == CurveMode::Bezier || mode == CurveMode::Bspline;
+}
+
+// Pausing keeps animFrame and animT, so the construction stays frozen on
+// screen and the next m continues from the same frame.
+void toggleAnimation() {
+    AppState& s = appState;
+    if (!curveHasConstruction(s.curveMode)) {
+        return;
+    }
+    s.animating = !s.animating;
+    glutIdleFunc(s.animating ? onIdle : nullptr);
+}
+
+void toggleHalving() {
+    appState.halveShapeOnSubdivision = !appState.halveShapeOnSubdivision;
+    glutPostRedisplay();
+}
+
+// Without a file (it could not be created) tracing still goes to standard
+// output, so the switch is on either way.
+void toggleTrace() {
+    AppState& s = appState;
+    s.traceEnabled = !s.traceEnabled;
+    if (s.traceFile != nullptr) {
+        std::fclose(s.traceFile);
+        s.traceFile = nullptr;
+    }
+    if (s.traceEnabled) {
+        s.traceFile = std::fopen(traceFileName, traceFileMode);
+    }
+}
+
+void resetRotation() {
+    appState.rotationX = 0.0f;
+    appState.rotationY = 0.0f;
+    glutPostRedisplay();
+}
+
 }  // namespace
 
 void onMenu(int code) {
-    if (code == static_cast<int>(MenuCode::Quit)) {
-        std::exit(quitStatus);
+    switch (static_cast<MenuCode>(code)) {
+        case MenuCode::Clear:
+            clearPolygon();
+            break;
+        case MenuCode::Rbf:
+            selectCurve(CurveMode::Rbf);
+            solveRbfSystem();
+            glutPostRedisplay();
+            break;
+        case MenuCode::Subdivision:
+            subdivide();
+            break;
+        case MenuCode::Quit:
+            std::exit(quitStatus);
+        case MenuCode::Reload:
+            reloadPolygon();
+            break;
+        case MenuCode::Lagrange:
+            selectCurve(CurveMode::Lagrange);
+            glutPostRedisplay();
+            break;
+        case MenuCode::Bezier:
+            selectCurve(CurveMode::Bezier);
+            glutPostRedisplay();
+            break;
+        case MenuCode::DeletePoint:
+            dropOverlays();
+            deleteActivePoint();
+            glutPostRedisplay();
+            break;
+        case MenuCode::Bspline:
+            selectCurve(CurveMode::Bspline);
+            glutPostRedisplay();
+            break;
+        default:
+            break;
     }
 }
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
-    if (key == escapeKey) {
-        std::exit(escapeStatus);
+    switch (key) {
+        case escapeKey:
+            std::exit(escapeStatus);
+        case ' ':
+            resetRotation();
+            break;
+        case ',':
+        case '<':
+            changeShape(-AppState::shapeStep);
+            break;
+        case '.':
+        case '>':
+            changeShape(AppState::shapeStep);
+            break;
+        case 'a':
+            nextScheme();
+            break;
+        case 'b':
+            nextBasis();
+            break;
+        case 'c':
+            onMenu(static_cast<int>(MenuCode::Clear));
+            break;
+        case 'd':
+            onMenu(static_cast<int>(MenuCode::Reload));
+            break;
+        case 'e':
+            elevate();
+            break;
+        case 'h':
+            reduceWithAlpha(-AppState::alphaStep);
+            break;
+        case 'i':
+            // Knot insertion shows its own transition frame; a redisplay would
+            // replace it at once.
+            insertKnot();
+            break;
+        case 'j':
+            reduceWithAlpha(AppState::alphaStep);
+            break;
+        case 'l':
+            toggleFamily();
+            break;
+        case 'm':
+            toggleAnimation();
+            break;
+        case 'n':
+            toggleHalving();
+            break;
+        case 'p':
+            toggleTrace();
+            break;
+        case 'q':
+            changeDegree(-1);
+            break;
+        case 'r':
+            onMenu(static_cast<int>(MenuCode::Rbf));
+            break;
+        case 's':
+            onMenu(static_cast<int>(MenuCode::Subdivision));
+            break;
+        case 'w':
+            changeDegree(1);
+            break;
+        default:
+            break;
     }
 }
 
-void onIdle() {}
+void onIdle() {
+    AppState& s = appState;
+    s.animT = static_cast<float>(s.animFrame / animFrameDivisor);
+    s.animFrame = s.animFrame + 1;
+    if (s.animFrame >= animStepCount) {
+        s.animT = noAnimation;
+        s.animFrame = 0;
+        s.animating = false;
+        glutIdleFunc(nullptr);
+    }
+    glutPostRedisplay();
+}
