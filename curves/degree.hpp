@@ -2,8 +2,10 @@
 
 #include "app/state.hpp"
 
-// Raises the Bezier degree of the control polygon by one; the old polygon goes
-// to auxPolygon for comparison. Nothing when pointCount >= 127.
+// Raises the Bezier degree of the control polygon by one (same curve, one more
+// point); the old polygon goes to auxPolygon and auxPointCount, then the
+// parameter list and the RBF system are rebuilt for the new point count.
+// Nothing when pointCount is 0 or >= 127.
 void elevateDegree();
 
 // Writes to out the pointCount - 1 points of the Bezier curve one degree lower

@@ -1,0 +1,295 @@
+#include "curves/degree.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "app/state.hpp"
+#include "curves/rbf.hpp"
+
+namespace {
+
+using Vec3 = std::array<double, 3>;
+
+// Curve point by repeated linear interpolation, in double precision.
+Vec3 deCasteljau(std::vector<Vec3> q, double t) {
+    for (size_t level = 1; level < q.size(); ++level) {
+        for (size_t j = 0; j + level < q.size(); ++j) {
+            for (int c = 0; c < 3; ++c) {
+                q[j][c] = (1 - t) * q[j][c] + t * q[j + 1][c];
+            }
+        }
+    }
+    return q[0];
+}
+
+std::vector<Vec3> controlPolygon() {
+    std::vector<Vec3> out;
+    for (int i = 0; i < appState.pointCount; ++i) {
+        const Point3& p = appState.controlPoints[i];
+        out.push_back({p.x, p.y, p.z});
+    }
+    return out;
+}
+
+void setPolygon(const std::vector<Vec3>& points) {
+    appState.pointCount = static_cast<int>(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        appState.controlPoints[i] = {static_cast<float>(points[i][0]),
+                                     static_cast<float>(points[i][1]),
+                                     static_cast<float>(points[i][2])};
+    }
+}
+
+void expectNear(const Point3& got, const Vec3& want, double tol, const char* what) {
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(got[c], want[c], tol) << what << " coordinate " << c;
+    }
+}
+
+// A polygon of no particular shape: a curve of full degree.
+const std::vector<Vec3> wiggly = {
+    {100, 120, -30}, {180, 480, 55}, {330, 90, 10}, {460, 510, -75}, {700, 260, 40}};
+
+class DegreeTest : public ::testing::Test {
+  protected:
+    void SetUp() override { appState = AppState{}; }
+    void TearDown() override { appState = AppState{}; }
+};
+
+TEST_F(DegreeTest, ElevatesTwoAndThreePointsByHand) {
+    const Vec3 p0{100, 200, 8}, p1{400, 500, -16}, p2{700, 140, 32};
+    struct Case {
+        std::vector<Vec3> before;
+        std::vector<Vec3> after;
+    };
+    const Case cases[] = {
+        {{p0, p1}, {p0, {250, 350, -4}, p1}},
+        {{p0, p1, p2}, {p0, {300, 400, -8}, {500, 380, 0}, p2}},
+    };
+    for (const Case& c : cases) {
+        setPolygon(c.before);
+        elevateDegree();
+        ASSERT_EQ(appState.pointCount, static_cast<int>(c.after.size()));
+        for (size_t i = 0; i < c.after.size(); ++i) {
+            expectNear(appState.controlPoints[i], c.after[i], 1e-3, "elevated");
+        }
+        // The old polygon stays for comparison.
+        ASSERT_EQ(appState.auxPointCount, static_cast<int>(c.before.size()));
+        for (size_t i = 0; i < c.before.size(); ++i) {
+            expectNear(appState.auxPolygon[i], c.before[i], 0, "kept");
+        }
+    }
+}
+
+TEST_F(DegreeTest, ElevatedPolygonDrawsTheSameCurve) {
+    setPolygon(wiggly);
+    for (int press = 0; press < 3; ++press) {
+        elevateDegree();
+    }
+    ASSERT_EQ(appState.pointCount, 8);
+    const std::vector<Vec3> raised = controlPolygon();
+    for (int k = 0; k <= 40; ++k) {
+        const double t = k / 40.0;
+        const Vec3 want = deCasteljau(wiggly, t);
+        const Vec3 got = deCasteljau(raised, t);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(got[c], want[c], 1e-3) << "t " << t;
+        }
+    }
+}
+
+TEST_F(DegreeTest, ElevationStaysBelowCapacity) {
+    for (int n : {0, 126, 127, 128}) {
+        appState = AppState{};
+        appState.pointCount = n;
+        for (int i = 0; i < maxPoints; ++i) {
+            appState.controlPoints[i] = {static_cast<float>(i), 2.0f * static_cast<float>(i), 1};
+            appState.auxPolygon[i] = {-1, -1, -1};
+        }
+        appState.auxPointCount = -1;
+        elevateDegree();
+        if (n == 126) {
+            EXPECT_EQ(appState.pointCount, 127);
+            EXPECT_EQ(appState.auxPointCount, 126);
+            // Points on a line at equal steps stay on it at equal steps.
+            EXPECT_NEAR(appState.controlPoints[63].x, 63.0f * 125.0f / 126.0f, 1e-3);
+            EXPECT_EQ(appState.controlPoints[126].x, 125.0f);
+            continue;
+        }
+        EXPECT_EQ(appState.pointCount, n) << n;
+        EXPECT_EQ(appState.auxPointCount, -1) << n;
+        EXPECT_EQ(appState.auxPolygon[0].x, -1.0f) << n;
+        EXPECT_EQ(appState.controlPoints[maxPoints - 1].x, 127.0f) << n;
+    }
+}
+
+TEST_F(DegreeTest, ElevationRebuildsParametersAndRbfCurve) {
+    setPolygon({{100, 100, 0}, {300, 500, 0}, {500, 150, 0}, {700, 400, 0}});
+    appState.curveMode = CurveMode::Rbf;
+    elevateDegree();
+    // Uniform integer nodes for the five new points, and an interpolant through them.
+    ASSERT_EQ(appState.knotCount, 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(appState.knots[i], static_cast<float>(i));
+        Point3 at;
+        evalRbf(at, appState.knots.data(), appState.knots[i], 5);
+        const Point3& p = appState.controlPoints[i];
+        expectNear(at, {p.x, p.y, p.z}, 1e-2, "interpolant");
+    }
+}
+
+TEST_F(DegreeTest, ReducingAnElevatedPolygonGivesItBack) {
+    for (double alpha : {-0.99999, -0.5, 0.0, 0.25, 1.0, 99.0}) {
+        setPolygon(wiggly);
+        elevateDegree();
+        std::array<Point3, maxPoints> out{};
+        reduceDegree(alpha, out.data());
+        for (size_t i = 0; i < wiggly.size(); ++i) {
+            expectNear(out[i], wiggly[i], 2e-2, alpha == 99.0 ? "alpha 99" : "alpha");
+        }
+        // The control polygon is read, never written.
+        EXPECT_EQ(appState.pointCount, 6);
+    }
+}
+
+// Gauss-Legendre nodes and weights on [-1, 1], by Newton's method on P_n.
+void gaussLegendre(int n, std::vector<double>& x, std::vector<double>& w) {
+    x.assign(static_cast<size_t>(n), 0);
+    w.assign(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i) {
+        double z = std::cos(M_PI * (i + 0.75) / (n + 0.5));
+        double dp = 0;
+        for (int iter = 0; iter < 100; ++iter) {
+            double p0 = 1, p1 = z;
+            for (int k = 2; k <= n; ++k) {
+                const double p2 = ((2 * k - 1) * z * p1 - (k - 1) * p0) / k;
+                p0 = p1;
+                p1 = p2;
+            }
+            dp = n * (z * p1 - p0) / (z * z - 1);
+            const double step = p1 / dp;
+            z -= step;
+            if (std::fabs(step) < 1e-15) {
+                break;
+            }
+        }
+        x[static_cast<size_t>(i)] = z;
+        w[static_cast<size_t>(i)] = 2 / ((1 - z * z) * dp * dp);
+    }
+}
+
+// Weighted least-squares fit of a Bezier curve by one of lower degree,
+// worked out without elevation matrices or beta functions: the normal
+// equations in the Bernstein basis of the lower degree, integrated by
+// quadrature after t = sin^2(theta), which turns (4t(1-t))^alpha dt into
+// sin(2 theta)^(2 alpha + 1) d theta and tames the ends of the interval.
+std::vector<Vec3> leastSquaresFit(const std::vector<Vec3>& points, double alpha) {
+    const int m = static_cast<int>(points.size()) - 1;
+    const int degree = m - 1;
+    std::vector<std::vector<double>> a(static_cast<size_t>(m),
+                                       std::vector<double>(static_cast<size_t>(m + 3), 0.0));
+    std::vector<double> gx, gw;
+    gaussLegendre(12, gx, gw);
+    const int panels = 400;
+    const double h = M_PI / 2 / panels;
+    for (int panel = 0; panel < panels; ++panel) {
+        for (size_t g = 0; g < gx.size(); ++g) {
+            const double theta = h * (panel + (gx[g] + 1) / 2);
+            const double weight = gw[g] * h / 2 * std::pow(std::sin(2 * theta), 2 * alpha + 1);
+            const double t = std::sin(theta) * std::sin(theta);
+            std::vector<double> basis(static_cast<size_t>(m));
+            for (int k = 0; k < m; ++k) {
+                double c = 1;
+                for (int f = 0; f < k; ++f) {
+                    c = c * (degree - f) / (f + 1);
+                }
+                basis[static_cast<size_t>(k)] = c * std::pow(t, k) * std::pow(1 - t, degree - k);
+            }
+            const Vec3 curve = deCasteljau(points, t);
+            for (size_t k = 0; k < basis.size(); ++k) {
+                for (size_t l = 0; l < basis.size(); ++l) {
+                    a[k][l] += weight * basis[k] * basis[l];
+                }
+                for (size_t c = 0; c < 3; ++c) {
+                    a[k][basis.size() + c] += weight * basis[k] * curve[c];
+                }
+            }
+        }
+    }
+    // Gaussian elimination with partial pivoting on the augmented system.
+    const size_t n = a.size();
+    for (size_t col = 0; col < n; ++col) {
+        size_t pivot = col;
+        for (size_t r = col + 1; r < n; ++r) {
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) {
+                pivot = r;
+            }
+        }
+        std::swap(a[col], a[pivot]);
+        for (size_t r = 0; r < n; ++r) {
+            if (r == col) {
+                continue;
+            }
+            const double f = a[r][col] / a[col][col];
+            for (size_t c = col; c < n + 3; ++c) {
+                a[r][c] -= f * a[col][c];
+            }
+        }
+    }
+    std::vector<Vec3> out(n);
+    for (size_t r = 0; r < n; ++r) {
+        for (size_t c = 0; c < 3; ++c) {
+            out[r][c] = a[r][n + c] / a[r][r];
+        }
+    }
+    return out;
+}
+
+TEST_F(DegreeTest, ReductionIsTheWeightedLeastSquaresFit) {
+    const std::vector<std::vector<Vec3>> polygons = {
+        wiggly, {{120, 90, 0}, {640, 520, 20}, {90, 470, -20}},  // a parabola becomes a segment
+    };
+    for (const auto& polygon : polygons) {
+        for (double alpha : {-0.5, 0.0, 0.25, 1.0, 2.5}) {
+            setPolygon(polygon);
+            std::array<Point3, maxPoints> out{};
+            reduceDegree(alpha, out.data());
+            const std::vector<Vec3> want = leastSquaresFit(polygon, alpha);
+            for (size_t i = 0; i < want.size(); ++i) {
+                expectNear(out[i], want[i], 1e-3, alpha == 0.25 ? "alpha 0.25" : "alpha");
+            }
+        }
+    }
+}
+
+TEST_F(DegreeTest, ReductionWritesOnlyWhatItMay) {
+    // Fewer than three points: the output list stays as it was.
+    for (int n : {0, 1, 2}) {
+        appState.pointCount = n;
+        appState.controlPoints[0] = {10, 20, 30};
+        appState.controlPoints[1] = {40, 50, 60};
+        std::array<Point3, maxPoints> out{};
+        out.fill({-7, -7, -7});
+        reduceDegree(0.0, out.data());
+        for (const Point3& p : out) {
+            EXPECT_EQ(p.x, -7.0f) << n;
+        }
+    }
+    // At full capacity exactly 127 points are written: a straight line at
+    // equal steps is its own reduction, whatever the weight.
+    appState.pointCount = maxPoints;
+    for (int i = 0; i < maxPoints; ++i) {
+        appState.controlPoints[i] = {static_cast<float>(i), 0, 0};
+    }
+    std::array<Point3, maxPoints> out{};
+    out.fill({-7, -7, -7});
+    reduceDegree(0.0, out.data());
+    EXPECT_EQ(out[maxPoints - 1].x, -7.0f);
+    EXPECT_NE(out[maxPoints - 2].x, -7.0f);
+    EXPECT_EQ(appState.pointCount, maxPoints);
+}
+
+}  // namespace
