@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/state.hpp"
+#include "subdivision/schemes.hpp"
+#include "support/gl_fixture.hpp"
+
+namespace {
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+class TraceTest : public tvtest::GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        appState = AppState{};
+        // The unit square at depth 0.25, parameters 0, 1, 2, 3.
+        const Point3 square[4] = {{0, 0, 0.25f}, {1, 0, 0.25f}, {1, 1, 0.25f}, {0, 1, 0.25f}};
+        appState.pointCount = 4;
+        for (int i = 0; i < 4; ++i) {
+            appState.controlPoints[static_cast<size_t>(i)] = square[i];
+            appState.knots[static_cast<size_t>(i)] = static_cast<float>(i);
+        }
+        file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        appState.traceEnabled = true;
+        appState.traceFile = file;
+    }
+    void TearDown() override {
+        std::fclose(file);
+        appState = AppState{};
+    }
+
+    std::string fileText() {
+        std::fflush(file);
+        std::rewind(file);
+        std::string text;
+        char buffer[4096];
+        size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+            text.append(buffer, got);
+        }
+        return text;
+    }
+
+    // Runs step with standard output captured; returns what it printed there.
+    static std::string printed(void (*step)()) {
+        CaptureStdout();
+        step();
+        return GetCapturedStdout();
+    }
+
+    std::FILE* file = nullptr;
+};
+
+void rbf4() {
+    rbfSubdivisionStep(4);
+}
+
+void rbf6() {
+    appState.rbfStencilSize = 6;
+    rbfSubdivisionStep(6);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<double> numbersOf(const std::string& line) {
+    std::vector<double> values;
+    std::istringstream in(line);
+    for (double v; in >> v;) {
+        values.push_back(v);
+    }
+    return values;
+}
+
+// Mask weights of mq1, r = 1, d = 1 at unit spacing: -0.092129, 0.592129, ...;
+// the square's inserted points lie 2 * 0.092129 outside the edge midpoints.
+const char* const filePointLines[4] = {
+    "  0 :-0.0921  0.5921  0.5921 -0.0921 ( 0.5000, -0.1843)  0.5000 -0.1843  0.2500 ",
+    "  1 :-0.0921  0.5921  0.5921 -0.0921 ( 1.1843,  0.5000)  1.1843  0.5000  0.2500 ",
+    "  2 :-0.0921  0.5921  0.5921 -0.0921 ( 0.5000,  1.1843)  0.5000  1.1843  0.2500 ",
+    "  3 :-0.0921  0.5921  0.5921 -0.0921 (-0.1843,  0.5000) -0.1843  0.5000  0.2500 ",
+};
+const char* const consolePointLines[4] = {
+    "  0 :-0.0921  0.5921  0.5921 -0.0921  0.5000 -0.1843 0.5000 -0.1843  0.2500 ",
+    "  1 :-0.0921  0.5921  0.5921 -0.0921  1.1843  0.5000 1.1843  0.5000  0.2500 ",
+    "  2 :-0.0921  0.5921  0.5921 -0.0921  0.5000  1.1843 0.5000  1.1843  0.2500 ",
+    "  3 :-0.0921  0.5921  0.5921 -0.0921 -0.1843  0.5000-0.1843  0.5000  0.2500 ",
+};
+
+TEST_F(TraceTest, Rbf4StepOverTheSquare) {
+    const std::string console = printed(rbf4);
+    const std::vector<std::string> lines = linesOf(fileText());
+    const int size = 6;  // 4 stencil points, 2 monomials
+    const int perPoint = 2 * size + 2;
+    ASSERT_EQ(lines.size(), static_cast<size_t>(4 * perPoint));
+
+    const std::regex matrixRow("( *-?[0-9]+\\.[0-9]{3} ){6}");
+    for (int i = 0; i < 4; ++i) {
+        const size_t base = static_cast<size_t>(i * perPoint);
+        for (size_t r = 0; r < 2 * size; ++r) {
+            EXPECT_TRUE(std::regex_match(lines[base + r], matrixRow))
+                << "point " << i << " row " << r << ": " << lines[base + r];
+        }
+        EXPECT_EQ(lines[base + 2 * size], filePointLines[i]);
+        EXPECT_EQ(lines[base + 2 * size + 1], "");
+
+        // The second block is the inverse of the first, to print precision.
+        for (int r = 0; r < size; ++r) {
+            for (int c = 0; c < size; ++c) {
+                double sum = 0;
+                for (int k = 0; k < size; ++k) {
+                    sum += numbersOf(lines[base + static_cast<size_t>(r)])[static_cast<size_t>(k)] *
+                           numbersOf(
+                               lines[base + static_cast<size_t>(size + k)])[static_cast<size_t>(c)];
+                }
+                EXPECT_NEAR(sum, r == c ? 1.0 : 0.0, 0.02) << "point " << i;
+            }
+        }
+    }
+    // Stencil -1, 0, 1, 2 for the first point: moments, then sqrt(x^2 + 1) of the distances.
+    const char* const firstSystem[6] = {
+        "  0.000   0.000   1.000   1.000   1.000   1.000 ",
+        "  0.000   0.000  -1.000   0.000   1.000   2.000 ",
+        "  1.000  -1.000   1.000   1.414   2.236   3.162 ",
+        "  1.000   0.000   1.414   1.000   1.414   2.236 ",
+        "  1.000   1.000   2.236   1.414   1.000   1.414 ",
+        "  1.000   2.000   3.162   2.236   1.414   1.000 ",
+    };
+    for (size_t r = 0; r < 6; ++r) {
+        EXPECT_EQ(lines[r], firstSystem[r]);
+    }
+    // The point after the last one continues the parameters: stencil 2, 3, 4, 5.
+    EXPECT_EQ(lines[3 * perPoint + 1], "  0.000   0.000   2.000   3.000   4.000   5.000 ");
+
+    // Standard output: the same, but the mask form of the point without parentheses.
+    std::string expected;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const bool pointLine = k % perPoint == static_cast<size_t>(2 * size);
+        expected += pointLine ? consolePointLines[k / perPoint] : lines[k];
+        expected += "\n";
+    }
+    EXPECT_EQ(console, expected);
+}
+
+TEST_F(TraceTest, Rbf6WritesEightByEightBlocks) {
+    printed(rbf6);
+    const std::vector<std::string> lines = linesOf(fileText());
+    ASSERT_EQ(lines.size(), static_cast<size_t>(4 * (8 + 8 + 2)));
+    EXPECT_EQ(numbersOf(lines[0]).size(), 8u);
+    const std::string& line = lines[16];
+    ASSERT_EQ(line.substr(0, 5), "  0 :");
+    // Six weights 0.029929, -0.137477, 0.607547, ... before the parenthesised pair.
+    EXPECT_EQ(line.substr(5, line.find('(') - 5),
+              " 0.0299 -0.1375  0.6075  0.6075 -0.1375  0.0299 ");
+}
+
+TEST_F(TraceTest, WithoutAFileOnlyTheConsoleHearsIt) {
+    appState.traceFile = nullptr;
+    const std::string console = printed(rbf4);
+    EXPECT_EQ(fileText(), "");
+    EXPECT_EQ(linesOf(console).size(), 4u * 14u);
+    EXPECT_NE(console.find(consolePointLines[1]), std::string::npos);
+}
+
+TEST_F(TraceTest, SilentCases) {
+    struct Case {
+        const char* name;
+        void (*step)();
+        bool tracing;
+        int points;
+    };
+    const Case cases[] = {
+        {"NR4", nr4SubdivisionStep, true, 4},   {"D-D", ddSubdivisionStep, true, 4},
+        {"UNR4", unr4SubdivisionStep, true, 4}, {"rbf4 no points", rbf4, true, 0},
+        {"rbf4 tracing off", rbf4, false, 4},
+    };
+    for (const Case& c : cases) {
+        appState.pointCount = c.points;
+        appState.paramSpacing = 1.0f;
+        appState.traceEnabled = c.tracing;
+        EXPECT_EQ(printed(c.step), "") << c.name;
+        EXPECT_EQ(fileText(), "") << c.name;
+    }
+}
+
+}  // namespace
