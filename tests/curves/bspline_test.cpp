@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/state.hpp"
+#include "curve_scene.hpp"
+#include "curves/bspline.hpp"
+#include "support/gl_fixture.hpp"
+
+namespace {
+
+using namespace curvetest;
+
+class BsplineTest : public tvtest::GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        appState = AppState{};
+    }
+    void TearDown() override { appState = AppState{}; }
+
+    static void setCurve(const std::vector<Point3>& points, int d, const std::vector<float>& t) {
+        appState.pointCount = static_cast<int>(points.size());
+        appState.polyDegree = d;
+        for (size_t i = 0; i < points.size(); ++i) {
+            appState.controlPoints[i] = points[i];
+        }
+        appState.knotCount = static_cast<int>(t.size());
+        for (size_t i = 0; i < t.size(); ++i) {
+            appState.knots[i] = t[i];
+        }
+    }
+
+    // Clamped uniform vector of n points and degree d.
+    static std::vector<float> clamped(int n, int d) {
+        std::vector<float> t;
+        for (int i = 0; i <= d; ++i) {
+            t.push_back(0.0f);
+        }
+        for (int i = 1; i < n - d; ++i) {
+            t.push_back(static_cast<float>(i));
+        }
+        for (int i = 0; i <= d; ++i) {
+            t.push_back(static_cast<float>(n - d));
+        }
+        return t;
+    }
+
+    // Greville abscissa of point i: the average of its d interior knots. Control
+    // points placed at (a + b xi, c + e xi) reproduce that line exactly.
+    static std::vector<float> greville(const std::vector<float>& t, int n, int d) {
+        std::vector<float> xi;
+        for (int i = 0; i < n; ++i) {
+            double sum = 0;
+            for (int j = 1; j <= d; ++j) {
+                sum += t[static_cast<size_t>(i + j)];
+            }
+            xi.push_back(d == 0 ? t[static_cast<size_t>(i)] : static_cast<float>(sum / d));
+        }
+        return xi;
+    }
+};
+
+TEST_F(BsplineTest, RecursiveDefinitionGivesTheTextbookValues) {
+    const float uniform[] = {0, 1, 2, 3, 4, 5};
+    struct Case {
+        float u;
+        double value;
+    };
+    // Uniform quadratic: u^2/2, (-2u^2 + 6u - 3)/2, (3 - u)^2/2 on its three spans.
+    for (const Case& c : {Case{0.5f, 0.125}, Case{1.5f, 0.75}, Case{2.5f, 0.125}, Case{3.0f, 0.0},
+                          Case{-0.5f, 0.0}}) {
+        EXPECT_DOUBLE_EQ(bsplineBasis(uniform, 3, 0, 3, c.u), c.value) << c.u;
+    }
+    // Half-open spans, and the right-end rule that closes the last one.
+    const float linear[] = {0, 0, 1, 1};
+    EXPECT_EQ(bsplineBasis(linear, 2, 0, 2, 0.0f), 1.0);
+    EXPECT_EQ(bsplineBasis(linear, 2, 0, 2, 1.0f), 0.0);
+    EXPECT_EQ(bsplineBasis(linear, 2, 1, 2, 1.0f), 1.0);
+    EXPECT_EQ(bsplineBasis(linear, 2, 1, 1, 1.0f), 1.0);
+    EXPECT_EQ(bsplineBasis(uniform, 3, 2, 1, 2.5f), 1.0);
+    EXPECT_EQ(bsplineBasis(uniform, 3, 2, 1, 3.0f), 1.0);
+}
+
+TEST_F(BsplineTest, FastEvaluationEqualsTheRecursionBitForBit) {
+    std::mt19937 rng(20021227);
+    std::uniform_real_distribution<float> coord(-500.0f, 800.0f);
+    std::uniform_int_distribution<int> step(0, 3);
+    int compared = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int d = round % 9;
+        const int n = d + 1 + static_cast<int>(rng() % 12);
+        const int shape = round % 3;
+        // The program's own clamped vector, or random steps: steps of 0 repeat
+        // knots, fractional steps give non-uniform spans.
+        std::vector<float> t = shape == 0 ? clamped(n, d) : std::vector<float>{};
+        float v = 0.0f;
+        while (static_cast<int>(t.size()) < n + d + 1) {
+            t.push_back(v);
+            v += static_cast<float>(step(rng)) * (shape == 1 ? 1.0f : 0.37f);
+        }
+        std::vector<Point3> pts;
+        for (int i = 0; i < n; ++i) {
+            pts.push_back({coord(rng), coord(rng), coord(rng)});
+        }
+        setCurve(pts, d, t);
+        std::vector<float> us = {t.front() - 0.5f, t.back(), t.back() + 0.25f, t[d], t[n]};
+        us.insert(us.end(), t.begin(), t.end());
+        for (int k = 0; k <= 40; ++k) {
+            us.push_back(t.front() + (t.back() - t.front()) * static_cast<float>(k) / 40.0f);
+        }
+        for (float u : us) {
+            Point3 expected;
+            for (int i = 0; i < n; ++i) {
+                const double b = bsplineBasis(appState.knots.data(), n, i, d + 1, u);
+                for (int c = 0; c < dimension; ++c) {
+                    expected[c] = static_cast<float>(expected[c] + b * pts[i][c]);
+                }
+            }
+            const Point3 got = evalBspline(u, n);
+            ASSERT_EQ(std::memcmp(&got, &expected, sizeof(Point3)), 0)
+                << "round " << round << " u " << u << ": " << got.x << " vs " << expected.x;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 10000);
+}
+
+TEST_F(BsplineTest, DegreeOneIsThePolygonAndDegreeZeroItsPoints) {
+    const std::vector<Point3> pts = {{100, 100, 0}, {300, 500, 10}, {500, 200, -10}, {700, 400, 0}};
+    setCurve(pts, 1, clamped(4, 1));  // 0 0 1 2 3 3
+    for (float u : {0.0f, 0.25f, 1.0f, 1.5f, 2.75f, 3.0f}) {
+        const int i = u < 3.0f ? static_cast<int>(u) : 2;
+        const float f = u - static_cast<float>(i);
+        const Point3 p = evalBspline(u, 4);
+        for (int c = 0; c < dimension; ++c) {
+            EXPECT_NEAR(p[c], pts[i][c] + f * (pts[i + 1][c] - pts[i][c]), 1e-3f) << u;
+        }
+    }
+    // Degree 0 over 0 1 2 3 4: each half-open span shows its own point, and the
+    // right end belongs to the last point.
+    setCurve(pts, 0, {0, 1, 2, 3, 4});
+    for (float u : {0.0f, 0.5f, 1.0f, 2.99f, 3.0f, 3.5f, 4.0f}) {
+        const int i = u < 4.0f ? static_cast<int>(u) : 3;
+        const Point3 p = evalBspline(u, 4);
+        EXPECT_EQ(p.x, pts[i].x) << u;
+        EXPECT_EQ(p.y, pts[i].y) << u;
+    }
+    // Drawn, the constant pieces trace the polygon's vertices; the strip ends on the last one.
+    const DrawnScene scene = drawnBy(drawBsplineCurve);
+    ASSERT_EQ(scene.lines.size(), 127u);
+    expectNear(scene.lines[0].vertices[0], 100, 100);
+    expectNear(scene.lines[126].vertices[1], 700, 400);
+}
+
+TEST_F(BsplineTest, ClampedCubicIsTheCubicBezier) {
+    const std::vector<Point3> p = {{100, 100, 0}, {200, 500, 30}, {500, 500, -30}, {600, 100, 0}};
+    setCurve(p, 3, {0, 0, 0, 0, 1, 1, 1, 1});
+    for (int k = 0; k <= 16; ++k) {
+        const float x = static_cast<float>(k) / 16.0f;
+        const float s = 1 - x;
+        const Point3 q = evalBspline(x, 4);
+        for (int c = 0; c < dimension; ++c) {
+            const float bez = s * s * s * p[0][c] + 3 * x * s * s * p[1][c] +
+                              3 * x * x * s * p[2][c] + x * x * x * p[3][c];
+            EXPECT_NEAR(q[c], bez, 1e-3f) << x << " " << c;
+        }
+    }
+}
+
+TEST_F(BsplineTest, LinearPrecisionOverRepeatedAndHighDegreeKnots) {
+    struct Case {
+        int n, d;
+        std::vector<float> t;
+    };
+    const std::vector<Case> cases = {
+        {5, 2, {0, 0, 0, 1, 1, 2, 2, 2}},              // interior knot repeated d times
+        {6, 3, {0, 0, 0, 0, 0.5f, 0.5f, 2, 2, 2, 2}},  // a double interior knot
+        {7, 2, {0, 0, 0, 0.1f, 0.3f, 0.35f, 0.9f, 1, 1, 1}},
+        {64, 60, clamped(64, 60)},
+        {67, 60, clamped(67, 60)},  // n + d + 1 = 128, the largest list
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "n " << c.n << " d " << c.d);
+        const std::vector<float> xi = greville(c.t, c.n, c.d);
+        std::vector<Point3> pts;
+        for (float g : xi) {
+            pts.push_back({100 + 100 * g, 200 + 50 * g, 0});
+        }
+        setCurve(pts, c.d, c.t);
+        const float lo = c.t[static_cast<size_t>(c.d)];
+        const float hi = c.t[static_cast<size_t>(c.n)];
+        for (int k = 0; k <= 20; ++k) {
+            const float u = lo + (hi - lo) * static_cast<float>(k) / 20.0f;
+            const Point3 q = evalBspline(u, c.n);
+            EXPECT_NEAR(q.x, 100 + 100 * u, 0.02f) << u;
+            EXPECT_NEAR(q.y, 200 + 50 * u, 0.01f) << u;
+        }
+    }
+    // A knot of multiplicity d makes the curve pass through a control point.
+    std::vector<Point3> pts = {
+        {100, 100, 0}, {200, 400, 0}, {330, 120, 0}, {500, 450, 0}, {600, 90, 0}};
+    setCurve(pts, 2, {0, 0, 0, 1, 1, 2, 2, 2});
+    const Point3 q = evalBspline(1.0f, 5);
+    EXPECT_NEAR(q.x, 330, 1e-3f);
+    EXPECT_NEAR(q.y, 120, 1e-3f);
+}
+
+TEST_F(BsplineTest, DrawerSamplesTheDomainAndMarksTheAnimation) {
+    // Default knots of n = 5, d = 2 (0 0 0 1 2 3 3 3); points at their Greville
+    // abscissae 0, 0.5, 1.5, 2.5, 3 make the curve the line (100 + 100u, 200 + 50u).
+    const std::vector<float> xi = {0, 0.5f, 1.5f, 2.5f, 3};
+    std::vector<Point3> pts;
+    for (float g : xi) {
+        pts.push_back({100 + 100 * g, 200 + 50 * g, 0});
+    }
+    setCurve(pts, 2, clamped(5, 2));
+    appState.animT = 0.5f;
+    glColor3f(toneB, toneA, toneC);
+    const DrawnScene scene = drawnBy(drawBsplineCurve);
+    EXPECT_EQ(appState.animParamValue, 1.5f);
+    ASSERT_EQ(scene.order, std::string(127, 'l') + "m");
+    for (int k = 0; k < 127; ++k) {
+        const float u = 3.0f * static_cast<float>(k) / 128.0f;
+        EXPECT_TRUE(hasColour(scene.lines[k].vertices[0], curveRed));
+        expectNear(scene.lines[k].vertices[0], 100 + 100 * u, 200 + 50 * u, 0.01f);
+    }
+    // The far end of the domain is not sampled.
+    const float last = 3.0f * 127.0f / 128.0f;
+    expectNear(scene.lines[126].vertices[1], 100 + 100 * last, 200 + 50 * last, 0.01f);
+    EXPECT_NEAR(scene.markers[0].x, 250, 0.01);
+    EXPECT_NEAR(scene.markers[0].y, 275, 0.01);
+    EXPECT_EQ(currentColour().b, 1.0f);
+
+    // Ends of the domain and "no animation" show no marker.
+    for (float animT : {0.0f, 1.0f, -1.0f}) {
+        appState.animT = animT;
+        EXPECT_EQ(drawnBy(drawBsplineCurve).order, std::string(127, 'l')) << animT;
+    }
+    EXPECT_EQ(appState.animParamValue, -3.0f);
+    EXPECT_TRUE(drawnBy([] { drawBsplineMarker(0.0f); }).order.empty());
+    EXPECT_EQ(drawnBy([] { drawBsplineMarker(0.001f); }).order, "m");
+}
+
+TEST_F(BsplineTest, HighDegreeRedrawsInAFrame) {
+    std::vector<Point3> pts;
+    for (int i = 0; i < 64; ++i) {
+        pts.push_back({300, 300, 0});
+    }
+    setCurve(pts, 60, clamped(64, 60));
+    appState.animT = 0.5f;
+    const auto start = std::chrono::steady_clock::now();
+    const DrawnScene scene = drawnBy(drawBsplineCurve);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0);
+    // Partition of unity: every sample is the common point.
+    ASSERT_EQ(scene.order, std::string(127, 'l') + "m");
+    for (const FbItem& l : scene.lines) {
+        expectNear(l.vertices[0], 300, 300, 1e-2f);
+    }
+}
+
+TEST_F(BsplineTest, NothingIsDrawnOrReadWithoutAValidKnotList) {
+    struct Case {
+        const char* what;
+        int n, d, m;
+    };
+    const Case cases[] = {
+        {"empty list", 4, 1, 0},
+        {"list of another degree (reload)", 5, 2, 6},
+        {"list of another point count", 5, 1, 8},
+        {"degree not below the point count", 3, 3, 7},
+        {"no points", 0, 0, 1},
+        {"over capacity", 129, 1, 131},
+        {"negative count", -2, 1, 0},
+        {"negative degree", 4, -1, 4},
+        {"huge degree", 4, INT_MAX, 127},
+        {"huge knot count", 4, 1, 100000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        appState = AppState{};
+        for (int i = 0; i < maxPoints; ++i) {
+            appState.controlPoints[i] = {100.0f + static_cast<float>(i), 100, 0};
+            appState.knots[i] = static_cast<float>(i);
+        }
+        appState.pointCount = c.n;
+        appState.polyDegree = c.d;
+        appState.knotCount = c.m;
+        appState.animT = 0.5f;
+        appState.animParamValue = 42.0f;
+        EXPECT_TRUE(tvtest::captureFeedback(drawBsplineCurve).empty());
+        EXPECT_TRUE(tvtest::captureFeedback([] { drawBsplineMarker(1.5f); }).empty());
+        EXPECT_EQ(appState.animParamValue, 42.0f);
+        const Point3 p = evalBspline(1.5f, c.n);
+        EXPECT_EQ(p.x, 0.0f);
+        EXPECT_EQ(p.y, 0.0f);
+    }
+}
+
+}  // namespace
