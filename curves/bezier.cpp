@@ -45,6 +45,7 @@ void drawDeCasteljau(const Point3* points, int count, float x) {
     if (!(x >= 0.0f && x <= 1.0f) || count <= 0 || count > maxPoints) {
         return;
     }
+    const double xd = x;
     ControlPolygon& q = appState.workPolygon;
     for (int j = 0; j < count; ++j) {
         q[j] = points[j];
@@ -53,7 +54,7 @@ void drawDeCasteljau(const Point3* points, int count, float x) {
         const int last = count - level - 2;
         for (int j = 0; j <= last; ++j) {
             for (int c = 0; c < dimension; ++c) {
-                q[j][c] = (1.0f - x) * q[j][c] + x * q[j + 1][c];
+                q[j][c] = static_cast<float>((1.0 - xd) * q[j][c] + xd * q[j + 1][c]);
             }
         }
         glBegin(GL_LINES);

@@ -15,6 +15,14 @@ int unknownCount(int n) {
     return n + appState.polyDegree + 1;
 }
 
+// The system of n centres and degree d has n + d + 1 unknowns, one coefficient
+// row each; it fits only when that count fits the 128 rows. Written so that no
+// degree, however large, overflows the sum.
+bool systemFits(int n) {
+    const int d = appState.polyDegree;
+    return n >= 0 && n <= maxPoints && d >= 0 && d <= maxPoints - 1 - n;
+}
+
 }  // namespace
 
 double rbfBasis(float x, float r) {
@@ -37,10 +45,10 @@ void solveRbfSystem() {
     AppState& s = appState;
     const int n = s.pointCount;
     const int d = s.polyDegree;
-    const int size = unknownCount(n);
-    if (n > maxPoints || size > maxPoints) {
+    if (!systemFits(n)) {
         return;
     }
+    const int size = unknownCount(n);
     double** a = allocRealMatrix(1, size, 1, size);
     double** b = allocRealMatrix(1, size, 1, size);
     for (int i = 1; i <= size; ++i) {
@@ -85,7 +93,7 @@ void evalRbf(Point3& out, const float* t, float u, int n) {
     const AppState& s = appState;
     const int d = s.polyDegree;
     out = Point3{};
-    if (n < 0 || unknownCount(n) > maxPoints) {
+    if (!systemFits(n)) {
         return;
     }
     for (int a = 0; a <= d; ++a) {
@@ -106,7 +114,7 @@ void drawRbfCurve() {
     const AppState& s = appState;
     const int n = s.pointCount;
     // Without a solvable system in the store there is no interpolant to draw.
-    if (n <= 0 || n > maxPoints || unknownCount(n) > maxPoints) {
+    if (n <= 0 || !systemFits(n)) {
         return;
     }
     const float* t = s.knots.data();

@@ -8,10 +8,11 @@ double rbfBasis(float x, float r);
 
 // Solves the RBF interpolation of controlPoints at the centres in knots with a
 // polynomial part of degree polyDegree into rbfCoefficients (polynomial rows
-// first). Leaves the coefficients unchanged when n + d + 1 > 128.
+// first). Leaves the coefficients unchanged when n + d + 1 > 128 or d < 0.
 void solveRbfSystem();
 
-// Interpolant value at u from rbfCoefficients over centres t[0..n-1].
+// Interpolant value at u from rbfCoefficients over centres t[0..n-1];
+// (0, 0, 0) when n + d + 1 rows would not fit the store.
 void evalRbf(Point3& out, const float* t, float u, int n);
 
 // Draws the RBF curve through 129 samples of the centre range in (0.3, 0, 0).
