@@ -1,0 +1,247 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/state.hpp"
+#include "render/display.hpp"
+#include "support/feedback.hpp"
+#include "support/gl_fixture.hpp"
+
+namespace {
+
+using tvtest::captureFeedback;
+using tvtest::FbItem;
+using tvtest::FbKind;
+using tvtest::FbVertex;
+
+struct Rgb {
+    float r, g, b;
+};
+
+bool hasColour(const FbVertex& v, Rgb c) {
+    return std::fabs(v.r - c.r) < 1e-3f && std::fabs(v.g - c.g) < 1e-3f &&
+           std::fabs(v.b - c.b) < 1e-3f;
+}
+
+constexpr Rgb red{1, 0, 0};
+constexpr Rgb grey{0.5f, 0.5f, 0.5f};
+constexpr Rgb blue{0, 0, 1};
+constexpr Rgb spread{1, 0.125f, 0.125f};
+
+Rgb familyColour(int i) {
+    const float grade = static_cast<float>(i) / 12.0f;
+    return {grade + 0.25f, grade, grade};
+}
+
+// Lines that are not marker edges, in drawing order (markers draw their
+// solid faces as polygons, then their wire edges).
+std::vector<FbItem> plainLines(const std::vector<FbItem>& items, size_t itemsPerMarker) {
+    std::vector<FbItem> out;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].kind == FbKind::Polygon) {
+            i += itemsPerMarker - 1;
+        } else if (items[i].kind == FbKind::Line || items[i].kind == FbKind::LineReset) {
+            out.push_back(items[i]);
+        }
+    }
+    return out;
+}
+
+class OverlayTest : public tvtest::GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        appState = AppState{};
+        perMarker = captureFeedback([] { drawHighlightMarker(400, 300, 0); }).size();
+    }
+    void TearDown() override {
+        appState = AppState{};
+        glLineWidth(3);
+    }
+    size_t perMarker = 0;
+};
+
+TEST_F(OverlayTest, ComparisonPolygonWithItsCurveAndHighlightedPoints) {
+    const std::array<Point3, 3> aux = {{{100, 100, 0}, {300, 500, 0}, {500, 100, 0}}};
+    for (int i = 0; i < 3; ++i) {
+        appState.auxPolygon[i] = aux[static_cast<size_t>(i)];
+    }
+    appState.auxPointCount = 3;
+    const auto items = captureFeedback(onDisplay);
+    const auto lines = plainLines(items, perMarker);
+
+    // The bar, the polygon's two legs, then the 128 segments of its quadratic
+    // Bezier curve, all red but the bar.
+    ASSERT_EQ(lines.size(), 1u + 2u + 128u);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_TRUE(hasColour(lines[i].vertices[0], red)) << i;
+    }
+    for (int leg = 0; leg < 2; ++leg) {
+        const FbItem& l = lines[static_cast<size_t>(1 + leg)];
+        EXPECT_FLOAT_EQ(l.vertices[0].x, aux[static_cast<size_t>(leg)].x);
+        EXPECT_FLOAT_EQ(l.vertices[0].y, aux[static_cast<size_t>(leg)].y);
+        EXPECT_FLOAT_EQ(l.vertices[1].x, aux[static_cast<size_t>(leg + 1)].x);
+        EXPECT_FLOAT_EQ(l.vertices[1].y, aux[static_cast<size_t>(leg + 1)].y);
+    }
+    for (int k = 0; k < 128; ++k) {
+        const double x = (k + 1) / 128.0;
+        // (1-x)^2 P0 + 2x(1-x) P1 + x^2 P2
+        const double wantX = 100 + 400 * x;
+        const double wantY = 100 + 800 * x * (1 - x);
+        const FbVertex& end = lines[static_cast<size_t>(3 + k)].vertices[1];
+        EXPECT_NEAR(end.x, wantX, 1e-3) << k;
+        EXPECT_NEAR(end.y, wantY, 1e-3) << k;
+    }
+
+    // Then a highlighted marker on every point of the comparison polygon.
+    std::vector<size_t> faces;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].kind == FbKind::Polygon) {
+            faces.push_back(i);
+            i += perMarker - 1;
+        }
+    }
+    ASSERT_EQ(faces.size(), 3u);
+    for (size_t m = 0; m < 3; ++m) {
+        const FbItem& face = items[faces[m]];
+        EXPECT_TRUE(hasColour(face.vertices[0], red));
+        double sx = 0, sy = 0;
+        for (size_t k = faces[m]; k < faces[m] + perMarker; ++k) {
+            if (items[k].kind == FbKind::Polygon) {
+                for (const FbVertex& v : items[k].vertices) {
+                    sx = std::max(sx, static_cast<double>(v.x));
+                    sy = std::max(sy, static_cast<double>(v.y));
+                }
+            }
+        }
+        // The highlighted cube's edge is 6: its far corner sits 3 pixels off the centre.
+        EXPECT_NEAR(sx, aux[m].x + 3, 1e-3) << m;
+        EXPECT_NEAR(sy, aux[m].y + 3, 1e-3) << m;
+    }
+    // Markers come after the curve: the last red curve segment precedes the first face.
+    size_t lastRedLine = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if ((items[i].kind == FbKind::Line || items[i].kind == FbKind::LineReset) &&
+            hasColour(items[i].vertices[0], red)) {
+            lastRedLine = i;
+        }
+    }
+    EXPECT_LT(lastRedLine, faces[0]);
+
+    // No comparison polygon for a count of 0 or less.
+    for (int count : {0, -1}) {
+        appState.auxPointCount = count;
+        const auto bare = captureFeedback(onDisplay);
+        EXPECT_EQ(bare.size(), 1u) << count;
+    }
+}
+
+class FamilyTest : public OverlayTest {
+  protected:
+    void SetUp() override {
+        OverlayTest::SetUp();
+        appState.showFamily = true;
+        // Family i runs at height 100 + 40 i, its points 200 apart.
+        for (int i = 0; i < familySize; ++i) {
+            for (int j = 0; j < maxPoints - 1; ++j) {
+                appState.familyCurves[static_cast<size_t>(i)][static_cast<size_t>(j)] = {
+                    200.0f + 200.0f * static_cast<float>(j), 100.0f + 40.0f * static_cast<float>(i),
+                    0};
+            }
+        }
+    }
+};
+
+TEST_F(FamilyTest, SixGradedCurvesThenTheSpreadAndWidthThreeAfter) {
+    appState.pointCount = 4;
+    for (int j = 0; j < 4; ++j) {
+        appState.controlPoints[static_cast<size_t>(j)] = {100.0f + 200.0f * static_cast<float>(j),
+                                                          500, 0};
+    }
+    glLineWidth(7);
+    const auto lines = plainLines(captureFeedback(onDisplay), perMarker);
+    float width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 3.0f);
+
+    // Bar, control polygon, then per family its two legs and 128 curve
+    // segments, then one spread segment per point.
+    ASSERT_EQ(lines.size(), 1u + 3u + 6u * 130u + 3u);
+    for (size_t k = 1; k < 4; ++k) {
+        EXPECT_TRUE(hasColour(lines[k].vertices[0], blue)) << k;
+    }
+    for (int i = 0; i < familySize; ++i) {
+        const size_t first = 4 + 130 * static_cast<size_t>(i);
+        for (size_t k = first; k < first + 130; ++k) {
+            EXPECT_TRUE(hasColour(lines[k].vertices[0], familyColour(i))) << i << " " << k;
+            EXPECT_NEAR(lines[k].vertices[1].y, 100.0f + 40.0f * static_cast<float>(i), 1e-3f);
+        }
+        EXPECT_FLOAT_EQ(lines[first].vertices[0].x, 200.0f);
+        EXPECT_FLOAT_EQ(lines[first + 1].vertices[1].x, 600.0f);
+        EXPECT_NEAR(lines[first + 129].vertices[1].x, 600.0f, 1e-3f);
+    }
+    for (int j = 0; j < 3; ++j) {
+        const FbItem& s = lines[4 + 6 * 130 + static_cast<size_t>(j)];
+        EXPECT_TRUE(hasColour(s.vertices[0], spread)) << j;
+        EXPECT_FLOAT_EQ(s.vertices[0].x, 200.0f + 200.0f * static_cast<float>(j));
+        EXPECT_FLOAT_EQ(s.vertices[0].y, 100.0f);
+        EXPECT_FLOAT_EQ(s.vertices[1].x, 200.0f + 200.0f * static_cast<float>(j));
+        EXPECT_FLOAT_EQ(s.vertices[1].y, 300.0f);
+    }
+
+    // Fewer than two points leave the family nothing to draw.
+    for (int n : {0, 1}) {
+        appState.pointCount = n;
+        const auto few = plainLines(captureFeedback(onDisplay), perMarker);
+        for (const FbItem& l : few) {
+            EXPECT_FALSE(hasColour(l.vertices[0], familyColour(0))) << n;
+            EXPECT_FALSE(hasColour(l.vertices[0], spread)) << n;
+        }
+    }
+}
+
+// Rows of column x whose colour is c, in the frame just drawn. Mesa's swap
+// copies the back buffer out and leaves it intact, so it can still be read.
+int rowsOfColour(int x, Rgb c) {
+    std::vector<unsigned char> column(600 * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 0, 1, 600, GL_RGB, GL_UNSIGNED_BYTE, column.data());
+    int rows = 0;
+    for (int y = 0; y < 600; ++y) {
+        const auto near = [](unsigned char got, float want) {
+            return std::abs(static_cast<int>(got) - static_cast<int>(want * 255.0f + 0.5f)) <= 2;
+        };
+        if (near(column[static_cast<size_t>(3 * y)], c.r) &&
+            near(column[static_cast<size_t>(3 * y + 1)], c.g) &&
+            near(column[static_cast<size_t>(3 * y + 2)], c.b)) {
+            ++rows;
+        }
+    }
+    return rows;
+}
+
+TEST_F(FamilyTest, FamilyIsDrawnThinAndTheCurveWide) {
+    // Three points: each family is one horizontal segment from 200 to 400.
+    appState.pointCount = 3;
+    for (int j = 0; j < 3; ++j) {
+        appState.controlPoints[static_cast<size_t>(j)] = {100.0f + 300.0f * static_cast<float>(j),
+                                                          500.5f, 0};
+    }
+    appState.curveMode = CurveMode::Bezier;
+    glLineWidth(3);
+    onDisplay();
+    glFinish();
+    for (int i = 0; i < familySize; ++i) {
+        EXPECT_EQ(rowsOfColour(300, familyColour(i)), 1) << i;
+    }
+    // The Bezier curve of the horizontal control polygon, drawn after the
+    // family, is back at three pixels.
+    EXPECT_EQ(rowsOfColour(300, Rgb{0.5f, 0.3f, 0.1f}), 3);
+}
+
+}  // namespace
