@@ -1,0 +1,93 @@
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/state.hpp"
+#include "app/window.hpp"
+#include "subdivision/schemes.hpp"
+
+namespace {
+
+constexpr int refinablePoints = maxPoints / 2;
+
+// The steps draw their comparison frame and swap buffers, so they need a
+// window; one serves every benchmark that draws, whoever makes it first.
+bool ensureWindow() {
+    if (std::getenv("DISPLAY") == nullptr) {
+        return false;
+    }
+    if (glutGet(GLUT_INIT_STATE) == 0) {
+        int argc = 1;
+        char name[] = "tessaveld_bench";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+    }
+    if (glutGetWindow() == 0) {
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
+        glutInitWindowSize(800, 600);
+        glutCreateWindow("tessaveld_bench");
+    }
+    onReshape(800, 600);
+    return true;
+}
+
+// The largest polygon a step still refines: 64 points on a circle, entered
+// as shown, with the parameters 0, 1, 2, ... of the RBF command.
+void loadPolygon() {
+    AppState& s = appState;
+    s.pointCount = refinablePoints;
+    s.enteredPointCount = refinablePoints;
+    s.paramSpacing = 1.0f;
+    s.shapeR = 1.0f;
+    for (int i = 0; i < refinablePoints; ++i) {
+        const double a = 2.0 * M_PI * i / refinablePoints;
+        const Point3 p{static_cast<float>(400 + 250 * std::cos(a)),
+                       static_cast<float>(300 + 250 * std::sin(a)), static_cast<float>(i % 7)};
+        s.controlPoints[static_cast<size_t>(i)] = p;
+        s.enteredPolygon[static_cast<size_t>(i)] = p;
+        s.knots[static_cast<size_t>(i)] = static_cast<float>(i);
+    }
+}
+
+// One step from 64 to 128 points, frame and global re-solve included.
+template <typename Step>
+void runStep(benchmark::State& state, Step step) {
+    if (!ensureWindow()) {
+        state.SkipWithError("no display");
+        return;
+    }
+    appState = AppState{};
+    for (auto _ : state) {
+        state.PauseTiming();
+        loadPolygon();
+        state.ResumeTiming();
+        step();
+        benchmark::DoNotOptimize(appState.controlPoints[1]);
+    }
+    appState = AppState{};
+}
+
+void BM_Rbf4Step(benchmark::State& state) {
+    runStep(state, [] {
+        appState.rbfStencilSize = 4;
+        rbfSubdivisionStep(4);
+    });
+}
+BENCHMARK(BM_Rbf4Step)->Unit(benchmark::kMillisecond);
+
+void BM_Rbf6Step(benchmark::State& state) {
+    runStep(state, [] {
+        appState.rbfStencilSize = 6;
+        rbfSubdivisionStep(6);
+    });
+}
+BENCHMARK(BM_Rbf6Step)->Unit(benchmark::kMillisecond);
+
+void BM_Nr4Step(benchmark::State& state) {
+    runStep(state, nr4SubdivisionStep);
+}
+BENCHMARK(BM_Nr4Step)->Unit(benchmark::kMillisecond);
+
+}  // namespace
