@@ -77,6 +77,35 @@ pixel_at() {
     xwd -silent -id "$APP_WINDOW" | convert xwd:- -format "%[fx:int(255*p{$1,$2}.r)] %[fx:int(255*p{$1,$2}.g)] %[fx:int(255*p{$1,$2}.b)]" info:
 }
 
+# Without a window manager the window opens at (-1, -1), one row and one
+# column off the screen, and a screenshot would lose them: move it to (0, 0).
+show_whole_window() {
+    xdotool windowmove --sync "$APP_WINDOW" 0 0
+    sleep 0.3
+}
+
+# Prints every pixel of the window as one line "r g b" (0..255), row by row
+# from the top, 800 pixels to a row for the default window. Call
+# show_whole_window first.
+window_pixels() {
+    xwd -silent -id "$APP_WINDOW" | convert xwd:- -depth 8 rgb:- | od -An -v -tu1 -w3
+}
+
+# Opens the menu with the middle button at window position (x, y) and picks
+# entry n, counted from 1 at the top of the nine.
+choose_menu_entry() {  # choose_menu_entry x y n
+    local menu WINDOW X Y WIDTH HEIGHT SCREEN
+    click_at "$1" "$2" 2
+    menu=$(visible_menu)
+    if [ -z "$menu" ]; then
+        fail "menu did not open for entry $3"
+        return 1
+    fi
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + (2 * $3 - 1) * HEIGHT / 18)) click 1
+    sleep 0.3
+}
+
 finish() {
     stop_app
     if [ "$failures" -gt 0 ]; then
