@@ -11,86 +11,72 @@ namespace {
 // Samples per curve: the domain is cut into 128 pieces and its far end is not sampled.
 constexpr int curveSegments = 128;
 
-// The knot list defines a curve of n points only with n + d + 1 entries and d < n; anything
-// else (an empty list, a list left from another mode or degree) draws nothing
-// and is never read.
+// The knot list defines a curve of n points only with n + d + 1 entries and
+// d < n; anything else (an empty list, a list left from another mode or
+// degree) draws nothing and is never read.
 bool curveDefined(const AppState& s, int n) {
     const int d = s.polyDegree;
     return n > 0 && n <= maxPoints && d >= 0 && d < n && d <= maxPoints - 1 - n &&
            s.knotCount == n + d + 1;
 }
 
-// The two ratios of the Cox-de Boor step for N(i, k); a zero-length span makes
-// its ratio 0 so that the term vanishes.
-double leftRatio(const float* t, int i, int k, float u) {
-    if (t[i + k - 1] == t[i]) {
-        return 0.0;
-    }
-    return (static_cast<double>(u) - static_cast<double>(t[i])) /
-           (static_cast<double>(t[i + k - 1]) - static_cast<double>(t[i]));
-}
-
-double rightRatio(const float* t, int i, int k, float u) {
-    if (t[i + k] == t[i + 1]) {
-        return 0.0;
-    }
-    return (static_cast<double>(t[i + k]) - static_cast<double>(u)) /
-           (static_cast<double>(t[i + k]) - static_cast<double>(t[i + 1]));
-}
-
-// One Cox-de Boor step, written once so that the recursion and the table
-// perform the very same operations.
-double combine(double lower, double left, double upper, double right) {
-    return lower * left + upper * right;
-}
-
-// Right-end rule: the last basis function is 1 at the end of the domain,
-// which the half-open spans would otherwise leave uncovered.
-bool rightEnd(const float* t, int n, int i, float u) {
-    return i == n - 1 && u == t[n];
-}
-
-double orderOne(const float* t, int i, float u) {
-    return t[i] <= u && u < t[i + 1] ? 1.0 : 0.0;
-}
-
-// N(i, d + 1)(u) for i = 0 .. n - 1, bottom-up: level k of the table holds
-// N(i, k)(u) for every i the recursion reaches from order d + 1, that is
-// i = 0 .. n - 1 + (d + 1 - k). Each value is the recursion's own, computed once;
-// updating in increasing i keeps N(i + 1, k - 1) available for N(i, k).
+// N(i, d + 1)(u) for i = 0 .. n - 1, bottom-up. Level k of the table holds
+// N(i, k)(u) for every i that the recursion reaches from order d + 1, that is
+// i = 0 .. n + d - k; each is computed once, by exactly the operations of
+// bsplineBasis, so every value is the recursion's own to the last bit.
+// Updating in increasing i keeps N(i + 1, k - 1) available for N(i, k).
 void basisTable(const float* t, int n, int d, float u, std::array<double, maxPoints>& basis) {
-    const int order = d + 1;
-    const int widest = n + d;  // entries on level 1
-    for (int i = 0; i < widest; ++i) {
-        basis[i] = rightEnd(t, n, i, u) ? 1.0 : orderOne(t, i, u);
+    // Right-end rule: the last basis function is 1 at the end of the domain,
+    // which the half-open spans would otherwise leave uncovered.
+    const bool atRightEnd = u == t[n];
+    for (int i = 0; i < n + d; ++i) {
+        if (i == n - 1 && atRightEnd) {
+            basis[i] = 1.0;
+        } else {
+            basis[i] = t[i] <= u && u < t[i + 1] ? 1.0 : 0.0;
+        }
     }
-    for (int k = 2; k <= order; ++k) {
-        const int count = n + order - k;
-        for (int i = 0; i < count; ++i) {
-            if (rightEnd(t, n, i, u)) {
+    for (int k = 2; k <= d + 1; ++k) {
+        for (int i = 0; i <= n + d - k; ++i) {
+            if (i == n - 1 && atRightEnd) {
                 basis[i] = 1.0;
-            } else {
-                basis[i] =
-                    combine(basis[i], leftRatio(t, i, k, u), basis[i + 1], rightRatio(t, i, k, u));
+                continue;
             }
+            // A zero-length span makes its term vanish.
+            double a = 0.0;
+            if (t[i + k - 1] != t[i]) {
+                a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
+            }
+            double b = 0.0;
+            if (t[i + k] != t[i + 1]) {
+                b = (static_cast<double>(t[i + k]) - u) /
+                    (static_cast<double>(t[i + k]) - t[i + 1]);
+            }
+            basis[i] = basis[i] * a + basis[i + 1] * b;
         }
     }
 }
 
 }  // namespace
 
+// The Cox-de Boor recursion as defined, kept plain: it is the reference the
+// table above must match, and it costs up to 2^k calls.
 double bsplineBasis(const float* t, int n, int i, int k, float u) {
-    if (rightEnd(t, n, i, u)) {
+    if (i == n - 1 && u == t[n]) {
         return 1.0;
     }
     if (k == 1) {
-        return orderOne(t, i, u);
+        return t[i] <= u && u < t[i + 1] ? 1.0 : 0.0;
     }
-    const double left = leftRatio(t, i, k, u);
-    const double right = rightRatio(t, i, k, u);
-    const double lower = bsplineBasis(t, n, i, k - 1, u);
-    const double upper = bsplineBasis(t, n, i + 1, k - 1, u);
-    return combine(lower, left, upper, right);
+    double a = 0.0;
+    if (t[i + k - 1] != t[i]) {
+        a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
+    }
+    double b = 0.0;
+    if (t[i + k] != t[i + 1]) {
+        b = (static_cast<double>(t[i + k]) - u) / (static_cast<double>(t[i + k]) - t[i + 1]);
+    }
+    return bsplineBasis(t, n, i, k - 1, u) * a + bsplineBasis(t, n, i + 1, k - 1, u) * b;
 }
 
 Point3 evalBspline(float u, int n) {
