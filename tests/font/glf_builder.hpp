@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace fonttest {
 
 struct GlyphSpec {
@@ -66,8 +68,16 @@ inline GlyphSpec boxGlyph(unsigned char code, float minX, float maxX, float minY
     return g;
 }
 
+inline std::vector<std::string>& writtenFiles() {
+    static std::vector<std::string> files;
+    return files;
+}
+
+// Files are named after the process, so that test runs of several build trees
+// on one machine never read each other's files.
 inline std::string writeTempFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path =
+        ::testing::TempDir() + "tessaveld_font_" + std::to_string(::getpid()) + "_" + name;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f != nullptr) {
         if (!bytes.empty()) {
@@ -75,7 +85,16 @@ inline std::string writeTempFile(const std::string& name, const std::vector<unsi
         }
         std::fclose(f);
     }
+    writtenFiles().push_back(path);
     return path;
+}
+
+// Deletes every file writeTempFile made; fixtures call it when they tear down.
+inline void removeTempFiles() {
+    for (const std::string& path : writtenFiles()) {
+        std::remove(path.c_str());
+    }
+    writtenFiles().clear();
 }
 
 }  // namespace fonttest

@@ -22,7 +22,10 @@ const std::string msgMalformed = "Error reading font file: malformed symbol\n";
 class GlfReader : public ::testing::Test {
   protected:
     void SetUp() override { initFonts(); }
-    void TearDown() override { shutdownFonts(); }
+    void TearDown() override {
+        shutdownFonts();
+        fonttest::removeTempFiles();
+    }
 
     // Loads bytes from a file and returns the handle and what was printed.
     static int load(const std::vector<unsigned char>& bytes, std::string* printed = nullptr) {

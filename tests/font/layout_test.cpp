@@ -68,6 +68,7 @@ class Layout : public tvtest::GlTest {
     void TearDown() override {
         shutdownFonts();
         setRotation(0.0f);
+        fonttest::removeTempFiles();
     }
 };
 

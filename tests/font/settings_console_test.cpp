@@ -31,7 +31,10 @@ class TextModule : public tvtest::GlTest {
                                                     boxGlyph('_', -0.5f, 0.5f, -0.5f, -0.4f)}));
         ASSERT_EQ(loadFont(path.c_str()), 0);
     }
-    void TearDown() override { shutdownFonts(); }
+    void TearDown() override {
+        shutdownFonts();
+        fonttest::removeTempFiles();
+    }
 };
 
 std::string consoleRowText(int row, int columns) {
