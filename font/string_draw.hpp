@@ -25,6 +25,8 @@ void drawSolidSymbol3D(char ch);
 // Contours at z = 1 and z = 1 + depth, joined by a segment at every vertex.
 void drawWiredSymbol3D(char ch);
 
+// layoutString with drawSolidSymbol, drawWiredSymbol, drawSolidSymbol3D and
+// drawWiredSymbol3D respectively.
 void drawSolidString(const char* text);
 void drawWiredString(const char* text);
 void drawSolidString3D(const char* text);
