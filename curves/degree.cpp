@@ -7,7 +7,7 @@
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
 #include "numeric/matrix.hpp"
-#include "numeric/special.hpp"
+#include "numeric/gamma.hpp"
 
 namespace {
 

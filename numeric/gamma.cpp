@@ -1,4 +1,4 @@
-#include "numeric/special.hpp"
+#include "numeric/gamma.hpp"
 
 #include <cmath>
 

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "numeric/special.hpp"
+#include "numeric/gamma.hpp"
 
 namespace {
 
-TEST(SpecialFunctions, LogGammaAtKnownPoints) {
+TEST(GammaAndBeta, LogGammaAtKnownPoints) {
     const double pi = std::acos(-1.0);
     EXPECT_NEAR(logGamma(1.0), 0.0, 1e-10);
     EXPECT_NEAR(logGamma(2.0), 0.0, 1e-10);
@@ -19,7 +19,7 @@ TEST(SpecialFunctions, LogGammaAtKnownPoints) {
     }
 }
 
-TEST(SpecialFunctions, BetaAtKnownPoints) {
+TEST(GammaAndBeta, BetaAtKnownPoints) {
     EXPECT_NEAR(betaFunction(1.0, 1.0), 1.0, 1e-9);
     EXPECT_NEAR(betaFunction(2.0, 3.0), 1.0 / 12.0, 1e-9);
     EXPECT_NEAR(betaFunction(0.5, 0.5), std::acos(-1.0), 1e-9);
