@@ -123,14 +123,6 @@ TEST_F(ParametersTest, ListsNeverOutgrowTheirCapacity) {
     appState.pointCount = 99;
     assignParameters();
     EXPECT_EQ(appState.knotCount, maxPoints);
-
-    // Lagrange at full capacity.
-    appState.curveMode = CurveMode::Lagrange;
-    appState.pointCount = maxPoints;
-    assignParameters();
-    EXPECT_EQ(appState.knotCount, maxPoints);
-    EXPECT_EQ(appState.knots[127], 127.0f);
-    EXPECT_EQ(appState.knotHandles[127].x, 775.0f);
 }
 
 TEST_F(ParametersTest, NoCurveModeOrAnImpossibleCountChangesNothing) {
@@ -177,21 +169,6 @@ TEST_F(ParametersTest, LayoutMapsAnyKnotRangeOntoTheBar) {
         knotsFromHandles();
         EXPECT_EQ(appState.knotHandles[0].x, 42.0f) << m;
     }
-}
-
-TEST_F(ParametersTest, KnotsFromHandlesFollowTheHandles) {
-    appState.curveMode = CurveMode::Lagrange;
-    appState.pointCount = 5;
-    assignParameters();
-    appState.knotHandles[1].x = 100.0f;
-    appState.knotHandles[3].x = 700.0f;
-    knotsFromHandles();
-    // (x - 25) / 750 for handles at 25, 100, 400, 700, 775.
-    const float expected[] = {0.0f, 0.1f, 0.5f, 0.9f, 1.0f};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FLOAT_EQ(appState.knots[i], expected[i]) << i;
-    }
-    EXPECT_EQ(appState.knotHandles[1].x, 100.0f);
 }
 
 TEST_F(ParametersTest, DraggingAnyHandleGivesKnotsFromExactlyZeroToExactlyOne) {
