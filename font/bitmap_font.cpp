@@ -256,13 +256,19 @@ bool decodeImage(const ByteCursor& image, int sideLimit, DecodedBitmapFont& out)
         return false;
     }
     const std::size_t used = std::min<std::size_t>(shape.channels, rgbaChannels);
-    // A verbatim image must hold every plane that is read before any memory is
-    // spent on it.
-    if (!shape.runLength) {
-        ByteCursor planes(nullptr, 0);
+    // The file must hold every verbatim plane, or every row-table entry, that
+    // will be read before any memory is spent on the image.
+    ByteCursor present(nullptr, 0);
+    if (shape.runLength) {
+        const std::size_t entryBytes = 4 * used * shape.height;
+        if (!image.slice(sgiHeaderSize, entryBytes, present) ||
+            !image.slice(shape.lengthTableAt, entryBytes, present)) {
+            return false;
+        }
+    } else {
         std::size_t planeBytes = 0;
         if (!multiply(texels, used, planeBytes) ||
-            !image.slice(sgiHeaderSize, planeBytes, planes)) {
+            !image.slice(sgiHeaderSize, planeBytes, present)) {
             return false;
         }
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -597,6 +598,32 @@ TEST_F(BitmapFonts, MaskedDrawingRunsMaskPassThenImagePass) {
     EXPECT_EQ(pixel(250, 200), inked);
     EXPECT_EQ(pixel(250, 120), inked);
     EXPECT_EQ(pixel(350, 200), background);
+}
+
+// Writes the seed corpus of the BMF fuzzer into fuzz/corpus/bmf. Run from the
+// repository root: test_font --gtest_filter='BmfCorpus.*' --gtest_also_run_disabled_tests
+TEST(BmfCorpus, DISABLED_WriteSeeds) {
+    struct Seed {
+        const char* name;
+        int width, height, channels;
+        bool runLength;
+    };
+    const Seed seeds[] = {
+        {"grey_verbatim.bmf", 4, 2, 1, false}, {"grey_alpha_rle.bmf", 5, 3, 2, true},
+        {"rgb_rle.bmf", 6, 3, 3, true},        {"rgba_verbatim.bmf", 3, 2, 4, false},
+        {"rgba_rle.bmf", 4, 4, 4, true},       {"five_channels_rle.bmf", 3, 2, 5, true},
+        {"wide_rle.bmf", 200, 1, 1, true},
+    };
+    for (const Seed& seed : seeds) {
+        const std::vector<unsigned char> bytes = bmfBytes(
+            drawingGlyphs(),
+            sgiBytes(patternImage(seed.width, seed.height, seed.channels), seed.runLength));
+        const std::string path = std::string("fuzz/corpus/bmf/") + seed.name;
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr) << path;
+        EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+        std::fclose(file);
+    }
 }
 
 }  // namespace
