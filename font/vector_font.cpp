@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "font/bitmap_font.hpp"
 #include "font/text_settings.hpp"
 
 namespace {
@@ -234,6 +235,7 @@ void initFonts() {
         slot.reset();
     }
     currentFont = -1;
+    resetBitmapFonts();
     disableOption(static_cast<int>(FontOption::Texturing));
     disableOption(static_cast<int>(FontOption::Contouring));
     enableOption(static_cast<int>(FontOption::Messages));
@@ -252,6 +254,7 @@ void shutdownFonts() {
     for (int handle = 0; handle < fontSlotCount; ++handle) {
         unloadFont(handle);
     }
+    releaseBitmapFonts();
 }
 
 int parseFontData(const unsigned char* data, std::size_t size, VectorFont& font) {
