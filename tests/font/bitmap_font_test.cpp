@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "font/bitmap_font.hpp"
+#include "font/vector_font.hpp"
 #include "glf_builder.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
@@ -204,11 +205,11 @@ class BitmapFonts : public tvtest::GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
-        resetBitmapFonts();
+        initFonts();
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     }
     void TearDown() override {
-        releaseBitmapFonts();
+        shutdownFonts();
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_BLEND);
     }
@@ -261,6 +262,26 @@ TEST_F(BitmapFonts, LoadingUsesLowestFreeSlotMakesItCurrentAndKeepsOthers) {
     EXPECT_EQ(loadBitmapFont(nullptr), -1);
     EXPECT_EQ(getCurrentBitmapFont(), 2);
     EXPECT_EQ(findBitmapFont(0), nullptr);
+}
+
+TEST_F(BitmapFonts, StartUpClearsAndShutdownReleasesTheTable) {
+    ASSERT_EQ(load(smallFont(false)), 0);
+    ASSERT_EQ(load(smallFont(true)), 1);
+    setBitmapCentering(1);
+    const BitmapFont first = *findBitmapFont(0);
+    const BitmapFont second = *findBitmapFont(1);
+    shutdownFonts();
+    for (const BitmapFont& font : {first, second}) {
+        EXPECT_FALSE(glIsTexture(font.imageTexture));
+        EXPECT_FALSE(glIsTexture(font.maskTexture));
+        EXPECT_FALSE(glIsList(font.listBase));
+    }
+    EXPECT_EQ(findBitmapFont(0), nullptr);
+    EXPECT_EQ(findBitmapFont(1), nullptr);
+    EXPECT_EQ(getCurrentBitmapFont(), -1);
+    initFonts();
+    EXPECT_EQ(getBitmapCentering(), 0);
+    EXPECT_EQ(load(smallFont(false)), 0);
 }
 
 TEST_F(BitmapFonts, WidthsAndTallestGlyphComeFromTheRecords) {
