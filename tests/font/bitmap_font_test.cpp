@@ -210,6 +210,7 @@ class BitmapFonts : public tvtest::GlTest {
     }
     void TearDown() override {
         shutdownFonts();
+        fonttest::removeTempFiles();
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_BLEND);
     }
