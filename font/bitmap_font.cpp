@@ -8,6 +8,8 @@
 #include <new>
 #include <utility>
 
+#include "font/byte_reader.hpp"
+
 namespace {
 
 constexpr std::size_t bmfMagicSize = 3;
@@ -41,72 +43,9 @@ std::uint8_t bitmapCentering = 0;
 // Whether GL_TEXTURE_2D was on when beginBitmapText ran.
 GLboolean texturingBefore = GL_FALSE;
 
-// Reads from a byte range and refuses to go past its end.
-class ByteCursor {
-  public:
-    ByteCursor(const unsigned char* data, std::size_t size) : data_(data), left_(size) {}
-
-    bool take(void* out, std::size_t count) {
-        if (count > left_) {
-            return false;
-        }
-        if (count > 0) {
-            std::memcpy(out, data_, count);
-        }
-        data_ += count;
-        left_ -= count;
-        return true;
-    }
-    bool skip(std::size_t count) {
-        if (count > left_) {
-            return false;
-        }
-        data_ += count;
-        left_ -= count;
-        return true;
-    }
-    bool byte(std::uint8_t& out) { return take(&out, 1); }
-    std::size_t left() const { return left_; }
-    // A cursor over the count bytes that start offset bytes ahead; false when
-    // they are not all there.
-    bool slice(std::size_t offset, std::size_t count, ByteCursor& out) const {
-        if (offset > left_ || count > left_ - offset) {
-            return false;
-        }
-        out = ByteCursor(data_ + offset, count);
-        return true;
-    }
-
-  private:
-    const unsigned char* data_;
-    std::size_t left_;
-};
-
 [[noreturn]] void outOfMemory() {
     std::fputs("Out of memory!\n", stderr);
     std::exit(1);
-}
-
-// The glyph records are little-endian floats; the host order is found by
-// looking at the first byte of the integer 1.
-bool hostIsBigEndian() {
-    const std::uint32_t one = 1;
-    unsigned char first = 0;
-    std::memcpy(&first, &one, 1);
-    return first == 0;
-}
-
-bool readFloat(ByteCursor& cursor, bool bigEndian, float& out) {
-    unsigned char bytes[4];
-    if (!cursor.take(bytes, sizeof bytes)) {
-        return false;
-    }
-    if (bigEndian) {
-        std::swap(bytes[0], bytes[3]);
-        std::swap(bytes[1], bytes[2]);
-    }
-    std::memcpy(&out, bytes, sizeof out);
-    return true;
 }
 
 // The image's own numbers are big-endian whatever the host.
@@ -313,9 +252,10 @@ int decode(const unsigned char* data, std::size_t size, int sideLimit, DecodedBi
         return -1;
     }
     for (BitmapGlyph& glyph : out.glyphs) {
-        if (!readFloat(cursor, bigEndian, glyph.x) || !readFloat(cursor, bigEndian, glyph.y) ||
-            !readFloat(cursor, bigEndian, glyph.width) ||
-            !readFloat(cursor, bigEndian, glyph.height)) {
+        if (!readLittleEndianFloat(cursor, bigEndian, glyph.x) ||
+            !readLittleEndianFloat(cursor, bigEndian, glyph.y) ||
+            !readLittleEndianFloat(cursor, bigEndian, glyph.width) ||
+            !readLittleEndianFloat(cursor, bigEndian, glyph.height)) {
             return -1;
         }
     }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "font/bitmap_font.hpp"
+#include "font/byte_reader.hpp"
 #include "font/text_settings.hpp"
 
 namespace {
@@ -37,37 +38,6 @@ const char* const messageMalformed = "Error reading font file: malformed symbol\
 std::array<std::unique_ptr<VectorFont>, fontSlotCount> vectorFonts;
 int currentFont = -1;
 
-// Reads from a byte range and refuses to go past its end.
-class ByteCursor {
-  public:
-    ByteCursor(const unsigned char* data, std::size_t size) : data_(data), left_(size) {}
-
-    bool take(void* out, std::size_t count) {
-        if (count > left_) {
-            return false;
-        }
-        if (count > 0) {
-            std::memcpy(out, data_, count);
-        }
-        data_ += count;
-        left_ -= count;
-        return true;
-    }
-    bool skip(std::size_t count) {
-        if (count > left_) {
-            return false;
-        }
-        data_ += count;
-        left_ -= count;
-        return true;
-    }
-    bool byte(std::uint8_t& out) { return take(&out, 1); }
-
-  private:
-    const unsigned char* data_;
-    std::size_t left_;
-};
-
 enum class ReadResult { Ok, BadMagic, Duplicate, Truncated, Malformed };
 
 void releaseSymbols(VectorFont& font) {
@@ -80,28 +50,6 @@ void report(const char* message) {
     if (isOptionEnabled(FontOption::Messages)) {
         std::fputs(message, stdout);
     }
-}
-
-// The file stores little-endian floats; the host order is found by looking at
-// the first byte of the integer 1.
-bool hostIsBigEndian() {
-    const std::uint32_t one = 1;
-    unsigned char first = 0;
-    std::memcpy(&first, &one, 1);
-    return first == 0;
-}
-
-bool readFloat(ByteCursor& cursor, bool bigEndian, float& out) {
-    unsigned char bytes[4];
-    if (!cursor.take(bytes, sizeof bytes)) {
-        return false;
-    }
-    if (bigEndian) {
-        std::swap(bytes[0], bytes[3]);
-        std::swap(bytes[1], bytes[2]);
-    }
-    std::memcpy(&out, bytes, sizeof out);
-    return true;
 }
 
 // Drawing walks the contours and indexes the vertices by the facets, so a
@@ -145,7 +93,8 @@ ReadResult readSymbol(ByteCursor& cursor, bool bigEndian, VectorFont& font) {
     symbol->facets.resize(f);
     symbol->contourEnds.resize(k);
     for (SymbolVertex& vertex : symbol->vertices) {
-        if (!readFloat(cursor, bigEndian, vertex.x) || !readFloat(cursor, bigEndian, vertex.y)) {
+        if (!readLittleEndianFloat(cursor, bigEndian, vertex.x) ||
+            !readLittleEndianFloat(cursor, bigEndian, vertex.y)) {
             return ReadResult::Truncated;
         }
         if (vertex.x < symbol->minX) {
