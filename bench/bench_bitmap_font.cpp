@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_window.hpp"
 #include "font/bitmap_font.hpp"
 #include "font/vector_font.hpp"
 
@@ -16,25 +17,6 @@ namespace {
 
 constexpr int side = 256;
 constexpr int channels = 4;
-
-// Loading uploads textures and compiles lists, so it needs a context.
-bool ensureWindow() {
-    if (std::getenv("DISPLAY") == nullptr) {
-        return false;
-    }
-    if (glutGet(GLUT_INIT_STATE) == 0) {
-        int argc = 1;
-        char name[] = "tessaveld_bench";
-        char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-    }
-    if (glutGetWindow() == 0) {
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
-        glutInitWindowSize(800, 600);
-        glutCreateWindow("tessaveld_bench");
-    }
-    return true;
-}
 
 void putBig32(std::vector<unsigned char>& out, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -107,7 +89,7 @@ BENCHMARK(BM_DecodeBitmapFont)->Unit(benchmark::kMicrosecond);
 
 // The whole load: file, decode, two texture uploads and 256 display lists.
 void BM_LoadBitmapFont(benchmark::State& state) {
-    if (!ensureWindow()) {
+    if (!ensureBenchWindow()) {
         state.SkipWithError("no DISPLAY for the GL context");
         return;
     }

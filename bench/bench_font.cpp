@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "bench_window.hpp"
 #include "font/string_draw.hpp"
 #include "font/text_settings.hpp"
 #include "font/vector_font.hpp"
@@ -11,26 +12,6 @@ namespace {
 
 constexpr const char* fontPath = "fonts/garamond1.glf";
 constexpr const char* statusText = "w=0.062,";
-
-// Drawing needs a current context; one hidden-enough window serves every
-// benchmark that draws, whoever makes it first.
-bool ensureWindow() {
-    if (std::getenv("DISPLAY") == nullptr) {
-        return false;
-    }
-    if (glutGet(GLUT_INIT_STATE) == 0) {
-        int argc = 1;
-        char name[] = "tessaveld_bench";
-        char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-    }
-    if (glutGetWindow() == 0) {
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
-        glutInitWindowSize(800, 600);
-        glutCreateWindow("tessaveld_bench");
-    }
-    return true;
-}
 
 // Start-up cost of the one font file: open, read, check and build 188 symbols.
 void BM_LoadGaramond(benchmark::State& state) {
@@ -64,7 +45,7 @@ BENCHMARK(BM_StringBounds);
 // One status-line field, laid out and sent vertex by vertex as every UNR4
 // frame does three times.
 void BM_DrawStatusField(benchmark::State& state) {
-    if (!ensureWindow()) {
+    if (!ensureBenchWindow()) {
         state.SkipWithError("no display for a GL context");
         return;
     }

@@ -6,32 +6,12 @@
 
 #include "app/state.hpp"
 #include "app/window.hpp"
+#include "bench_window.hpp"
 #include "subdivision/schemes.hpp"
 
 namespace {
 
 constexpr int refinablePoints = maxPoints / 2;
-
-// The steps draw their comparison frame and swap buffers, so they need a
-// window; one serves every benchmark that draws, whoever makes it first.
-bool ensureWindow() {
-    if (std::getenv("DISPLAY") == nullptr) {
-        return false;
-    }
-    if (glutGet(GLUT_INIT_STATE) == 0) {
-        int argc = 1;
-        char name[] = "tessaveld_bench";
-        char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-    }
-    if (glutGetWindow() == 0) {
-        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
-        glutInitWindowSize(800, 600);
-        glutCreateWindow("tessaveld_bench");
-    }
-    onReshape(800, 600);
-    return true;
-}
 
 // The largest polygon a step still refines: 64 points on a circle, entered
 // as shown, with the parameters 0, 1, 2, ... of the RBF command.
@@ -54,7 +34,7 @@ void loadPolygon() {
 // One step from 64 to 128 points, frame and global re-solve included.
 template <typename Step>
 void runStep(benchmark::State& state, Step step) {
-    if (!ensureWindow()) {
+    if (!ensureBenchWindow()) {
         state.SkipWithError("no display");
         return;
     }
