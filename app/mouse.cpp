@@ -111,12 +111,13 @@ void clampKnot(int k, int x) {
 }
 
 // Depth of a new point in -windowWidth/4 .. windowWidth/4 - 1, so that a
-// rotated view shows a three-dimensional polygon. rand is never seeded: every
-// run produces the same depths.
+// rotated view shows a three-dimensional polygon; both divisions are integer
+// divisions. rand is never seeded: every run produces the same depths.
 float randomDepth() {
     const int r = std::rand();
     const int width = appState.windowWidth;
     const int range = width / 2;
+    // A window narrower than 2 pixels leaves no range to draw from.
     if (range < 1) {
         return 0.0f;
     }
