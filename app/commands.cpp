@@ -2,6 +2,7 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,8 @@ constexpr float noAnimation = -1.0f;
 // step that would come too close to -1 lands on the start value instead.
 constexpr float alphaFloor = -0.99f;
 constexpr float alphaNearMinusOne = -0.99999f;
+// The reduction needs a curve of degree two or more.
+constexpr int minReduciblePoints = 3;
 constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5, 1.0, 99.0};
 
 constexpr int rbf4StencilSize = 4;
@@ -147,7 +150,9 @@ void elevate() {
 }
 
 // Keys h and j: the comparison polygon is the reduction for the new alpha.
-// Its count is set even when the reduction could not run (too few points).
+// Below three points nothing is reduced; a two-point polygon would otherwise
+// show one point left over in auxPolygon from some earlier operation as if it
+// were the reduction, so its comparison polygon stays empty.
 void reduceWithAlpha(float delta) {
     AppState& s = appState;
     s.reductionAlpha = s.reductionAlpha + delta;
@@ -155,7 +160,8 @@ void reduceWithAlpha(float delta) {
         s.reductionAlpha = alphaNearMinusOne;
     }
     reduceDegree(s.reductionAlpha, s.auxPolygon.data());
-    s.auxPointCount = s.pointCount - 1;
+    s.auxPointCount =
+        s.pointCount >= minReduciblePoints ? s.pointCount - 1 : std::min(s.pointCount - 1, 0);
     glutPostRedisplay();
 }
 
