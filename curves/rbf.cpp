@@ -41,6 +41,26 @@ double rbfBasis(float x, float r) {
     return std::exp(-rd * xd * xd);
 }
 
+void fillRbfSystem(double** a, const float* centres, int count, int degree) {
+    // Rows 1..d+1 are the moment conditions sum_i lambda_i t_i^k = 0; row
+    // d+1+i makes the interpolant take the i-th data value at t[i-1]. The
+    // matrix is symmetric; the top-left block stays zero.
+    const int d = degree;
+    for (int i = 1; i <= count; ++i) {
+        for (int j = 1; j <= d + 1; ++j) {
+            a[j][d + 1 + i] = std::pow(static_cast<double>(centres[i - 1]), j - 1);
+        }
+    }
+    for (int i = 1; i <= count; ++i) {
+        for (int j = 1; j <= d + 1; ++j) {
+            a[d + 1 + i][j] = std::pow(static_cast<double>(centres[i - 1]), j - 1);
+        }
+        for (int j = 1; j <= count; ++j) {
+            a[d + 1 + i][d + 1 + j] = rbfBasis(centres[j - 1] - centres[i - 1], appState.shapeR);
+        }
+    }
+}
+
 void solveRbfSystem() {
     AppState& s = appState;
     const int n = s.pointCount;
@@ -54,22 +74,7 @@ void solveRbfSystem() {
     for (int i = 1; i <= size; ++i) {
         b[i][i] = 1.0;
     }
-    const float* t = s.knots.data();
-    // Rows 1..d+1 are the moment conditions sum lambda_i t_i^a = 0; row d+1+i
-    // makes the interpolant take control point i-1 at t[i-1].
-    for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j <= d + 1; ++j) {
-            a[j][d + 1 + i] = std::pow(static_cast<double>(t[i - 1]), j - 1);
-        }
-    }
-    for (int i = 1; i <= n; ++i) {
-        for (int j = 1; j <= d + 1; ++j) {
-            a[d + 1 + i][j] = std::pow(static_cast<double>(t[i - 1]), j - 1);
-        }
-        for (int j = 1; j <= n; ++j) {
-            a[d + 1 + i][d + 1 + j] = rbfBasis(t[j - 1] - t[i - 1], s.shapeR);
-        }
-    }
+    fillRbfSystem(a, s.knots.data(), n, d);
     // A singular system leaves a partly reduced matrix; the curve drawn from it
     // is meaningless until the next solve, and nothing else depends on it.
     solveGaussJordan(a, size, b, size);

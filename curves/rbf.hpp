@@ -6,6 +6,12 @@
 // mq3 (x^2 + c^2 r^2)^1.5, gs exp(-r x^2), c = basisScale.
 double rbfBasis(float x, float r);
 
+// Fills the one-based (count + degree + 1)-square matrix a (zero-filled) with
+// the system of interpolation at centres[0..count-1] by a polynomial of the
+// given degree plus one basis function per centre: polynomial rows and
+// columns first, then one row per centre.
+void fillRbfSystem(double** a, const float* centres, int count, int degree);
+
 // Solves the RBF interpolation of controlPoints at the centres in knots with a
 // polynomial part of degree polyDegree into rbfCoefficients (polynomial rows
 // first). Leaves the coefficients unchanged when n + d + 1 > 128 or d < 0.

@@ -1,7 +1,5 @@
 #include "subdivision/rbf_masks.hpp"
 
-#include <cmath>
-
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 #include "numeric/matrix.hpp"
@@ -20,23 +18,7 @@ void buildRbfMaskTable() {
     for (int i = 1; i <= size; ++i) {
         b[i][i] = 1.0;
     }
-    const float* x = s.extendedKnots.data();
-    // Interpolation by s(x) = sum_k a_k x^k + sum_j b_j phi(x - x_j): the first
-    // d + 1 rows are the side conditions sum_j b_j x_j^k = 0, the others make s
-    // take the data value at each stencil parameter. The matrix is symmetric.
-    for (int i = 1; i <= stencil; ++i) {
-        for (int j = 1; j <= d + 1; ++j) {
-            a[j][d + 1 + i] = std::pow(static_cast<double>(x[i - 1]), j - 1);
-        }
-    }
-    for (int i = 1; i <= stencil; ++i) {
-        for (int j = 1; j <= d + 1; ++j) {
-            a[d + 1 + i][j] = std::pow(static_cast<double>(x[i - 1]), j - 1);
-        }
-        for (int j = 1; j <= stencil; ++j) {
-            a[d + 1 + i][d + 1 + j] = rbfBasis(x[j - 1] - x[i - 1], s.shapeR);
-        }
-    }
+    fillRbfSystem(a, s.extendedKnots.data(), stencil, d);
     if (s.traceEnabled) {
         printMatrix(s.traceFile, a, 1, size, 1, size);
     }
