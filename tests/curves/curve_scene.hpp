@@ -21,18 +21,11 @@ namespace curvetest {
 using tvtest::FbItem;
 using tvtest::FbKind;
 using tvtest::FbVertex;
-
-struct Rgb {
-    float r, g, b;
-};
+using tvtest::hasColour;
+using tvtest::Rgb;
 
 constexpr Rgb curveRed{0.3f, 0.0f, 0.0f};
 constexpr Rgb markerBlue{0.0f, 0.0f, 1.0f};
-
-inline bool hasColour(const FbVertex& v, Rgb c) {
-    return std::fabs(v.r - c.r) < 1e-3f && std::fabs(v.g - c.g) < 1e-3f &&
-           std::fabs(v.b - c.b) < 1e-3f;
-}
 
 struct Centre {
     float x, y;

@@ -17,15 +17,8 @@ using tvtest::captureFeedback;
 using tvtest::FbItem;
 using tvtest::FbKind;
 using tvtest::FbVertex;
-
-struct Rgb {
-    float r, g, b;
-};
-
-bool hasColour(const FbVertex& v, Rgb c) {
-    return std::fabs(v.r - c.r) < 1e-3f && std::fabs(v.g - c.g) < 1e-3f &&
-           std::fabs(v.b - c.b) < 1e-3f;
-}
+using tvtest::hasColour;
+using tvtest::Rgb;
 
 constexpr Rgb red{1, 0, 0};
 constexpr Rgb grey{0.5f, 0.5f, 0.5f};

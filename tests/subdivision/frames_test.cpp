@@ -15,10 +15,8 @@ namespace {
 using tvtest::captureFeedback;
 using tvtest::FbItem;
 using tvtest::FbVertex;
-
-struct Rgb {
-    float r, g, b;
-};
+using tvtest::hasColour;
+using tvtest::Rgb;
 
 constexpr Rgb white{1, 1, 1};
 constexpr Rgb oldTone{0.5f, 0.1f, 0.3f};
@@ -26,11 +24,6 @@ constexpr Rgb rbfRefinedTone{0.1f, 0.5f, 0.3f};
 constexpr Rgb fourPointRefinedTone{0.1f, 0.3f, 0.5f};
 // Window depth of a vertex at z = 0 under the -1000..1000 depth range.
 constexpr float flatDepth = 0.5f;
-
-bool hasColour(const FbVertex& v, Rgb c) {
-    return std::fabs(v.r - c.r) < 1e-3f && std::fabs(v.g - c.g) < 1e-3f &&
-           std::fabs(v.b - c.b) < 1e-3f;
-}
 
 void rbf4() {
     rbfSubdivisionStep(4);

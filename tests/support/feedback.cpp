@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tvtest {
 
 namespace {
@@ -11,6 +13,11 @@ constexpr int bufferFloats = 1 << 23;
 constexpr int floatsPerVertex = 7;  // x, y, z, r, g, b, a
 
 }  // namespace
+
+bool hasColour(const FbVertex& v, Rgb c) {
+    return std::fabs(v.r - c.r) < 1e-3f && std::fabs(v.g - c.g) < 1e-3f &&
+           std::fabs(v.b - c.b) < 1e-3f;
+}
 
 std::vector<FbItem> captureFeedback(const std::function<void()>& draw) {
     static std::vector<GLfloat> buffer(bufferFloats);

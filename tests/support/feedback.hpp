@@ -19,6 +19,14 @@ struct FbItem {
     float passThrough = 0.0f;
 };
 
+// An RGB colour as the tests write them.
+struct Rgb {
+    float r, g, b;
+};
+
+// Whether a vertex carries colour c (to within the 8-bit rounding of a framebuffer).
+bool hasColour(const FbVertex& v, Rgb c);
+
 // Runs draw() in feedback mode (GL_3D_COLOR) and returns what reached the
 // rasteriser, in order. Fails the current test if the buffer overflows.
 // Mesa reports the segments of strips and loops as plain Line items.
