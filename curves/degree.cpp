@@ -6,8 +6,8 @@
 #include "curves/bezier.hpp"
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
-#include "numeric/matrix.hpp"
 #include "numeric/gamma.hpp"
+#include "numeric/matrix.hpp"
 
 namespace {
 
