@@ -94,8 +94,11 @@ void drawParameterBar() {
         const float b = s.knots[s.knotCount - 1];
         const float v = s.animParamValue;
         if (a <= v && v <= b) {
-            // The same map from the parameter range onto the bar that places the handles.
-            const float x = (b - v) / (b - a) * barMargin + (v - a) / (b - a) * right;
+            // The same map from the parameter range onto the bar that places the
+            // handles; an empty range (one node) puts the marker with the handles
+            // at the left end instead of dividing zero by zero.
+            const float x =
+                b == a ? barMargin : (b - v) / (b - a) * barMargin + (v - a) / (b - a) * right;
             drawMarker(x, barMargin, 0.0f);
         }
     }

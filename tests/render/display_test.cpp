@@ -214,6 +214,15 @@ TEST_F(DisplayTest, HandlesShowOnlyInModesWithKnots) {
     appState.animParamValue = 2.5f;  // outside the range: no marker
     items = captureFeedback(drawParameterBar);
     EXPECT_EQ(countPolygons(items, grey), 3 * faces);
+
+    // A single node: the marker sits on the handle at the left end.
+    appState.knotCount = 1;
+    appState.knots[0] = 0.0f;
+    appState.knotHandles[0] = {25, 25, 0};
+    appState.animParamValue = 0.0f;
+    items = captureFeedback(drawParameterBar);
+    EXPECT_EQ(countPolygons(items, grey), 2 * faces);
+    EXPECT_NEAR(polygonCentre(items, grey)[0], 25.0f, 1e-3f);
 }
 
 }  // namespace
