@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/state.hpp"
@@ -108,17 +111,62 @@ TEST_F(RbfMaskTest, TouchesOnlyItsSquare) {
     EXPECT_EQ(appState.rbfMaskTable[0][0], sentinel);
 }
 
-TEST_F(RbfMaskTest, SingularSystemsDoNotStopTheBuild) {
-    for (int k = 0; k < 4; ++k) {
-        appState.extendedKnots[static_cast<size_t>(k)] = static_cast<float>(k);
+TEST_F(RbfMaskTest, SingularSystemsStillFillTheTableAndTheTrace) {
+    struct Singular {
+        const char* what;
+        int degree;
+        BasisKind basis;
+        float r;
+    };
+    const Singular cases[] = {
+        {"five monomials on four points", 4, BasisKind::Mq1, 1.0f},
+        {"a flat basis: gs with r = 0 makes every phi 1", 1, BasisKind::Gaussian, 0.0f},
+    };
+    const float sentinel = 42.0f;
+    for (const Singular& c : cases) {
+        appState = AppState{};
+        for (int k = 0; k < 4; ++k) {
+            appState.extendedKnots[static_cast<size_t>(k)] = static_cast<float>(k);
+        }
+        appState.polyDegree = c.degree;
+        appState.basisKind = c.basis;
+        appState.shapeR = c.r;
+        const int n = 4 + c.degree + 1;
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                appState.rbfMaskTable[i][j] = sentinel;
+            }
+        }
+        std::FILE* trace = std::tmpfile();
+        ASSERT_NE(trace, nullptr);
+        appState.traceEnabled = true;
+        appState.traceFile = trace;
+        testing::internal::CaptureStdout();
+        buildRbfMaskTable();
+        const std::string console = testing::internal::GetCapturedStdout();
+        appState.traceEnabled = false;
+        appState.traceFile = nullptr;
+
+        // Both blocks, before and after the failed solve, appear in full.
+        std::rewind(trace);
+        int lines = 0;
+        for (int ch = std::fgetc(trace); ch != EOF; ch = std::fgetc(trace)) {
+            lines += ch == '\n' ? 1 : 0;
+        }
+        std::fclose(trace);
+        EXPECT_EQ(lines, 2 * n) << c.what;
+        EXPECT_EQ(static_cast<int>(std::count(console.begin(), console.end(), '\n')), 2 * n)
+            << c.what;
+
+        // The partly reduced matrix still lands in the table.
+        int written = 0;
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                written += appState.rbfMaskTable[i][j] != sentinel ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(written, n * n) << c.what;
     }
-    appState.polyDegree = 4;  // five monomials on four points
-    buildRbfMaskTable();
-    appState.polyDegree = 1;
-    appState.basisKind = BasisKind::Gaussian;
-    appState.shapeR = 0.0f;  // every phi is 1
-    buildRbfMaskTable();
-    SUCCEED();
 }
 
 }  // namespace
