@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr char bmfMagic[] = "BMF";
 constexpr std::size_t bmfMagicSize = 3;
 constexpr std::size_t bmfNameSize = 96;
 // The SGI image starts after magic, name and 256 records of four floats; its
@@ -244,7 +245,7 @@ bool decodeImage(const ByteCursor& image, int sideLimit, DecodedBitmapFont& out)
 int decode(const unsigned char* data, std::size_t size, int sideLimit, DecodedBitmapFont& out) {
     ByteCursor cursor(data, size);
     char magic[bmfMagicSize];
-    if (!cursor.take(magic, sizeof magic) || std::memcmp(magic, "BMF", bmfMagicSize) != 0) {
+    if (!cursor.take(magic, sizeof magic) || std::memcmp(magic, bmfMagic, bmfMagicSize) != 0) {
         return -1;
     }
     const bool bigEndian = hostIsBigEndian();
@@ -262,12 +263,21 @@ int decode(const unsigned char* data, std::size_t size, int sideLimit, DecodedBi
     return decodeImage(cursor, sideLimit, out) ? 0 : -1;
 }
 
-// Reads at most maxBmfFileBytes of the file; false when it cannot be read.
+// Reads at most maxBmfFileBytes of the file; false when it cannot be read,
+// does not start with the magic, or is too large to hold in memory. The magic
+// is checked first, so a large file of another kind is refused unread.
 bool readFile(const char* path, std::vector<unsigned char>& bytes) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         return false;
     }
+    unsigned char magic[bmfMagicSize] = {};
+    if (std::fread(magic, 1, sizeof magic, file) != sizeof magic ||
+        std::memcmp(magic, bmfMagic, sizeof magic) != 0) {
+        std::fclose(file);
+        return false;
+    }
+    std::rewind(file);
     bool ok = true;
     try {
         if (std::fseek(file, 0, SEEK_END) == 0) {
@@ -288,8 +298,9 @@ bool readFile(const char* path, std::vector<unsigned char>& bytes) {
             }
         }
     } catch (const std::bad_alloc&) {
-        std::fclose(file);
-        outOfMemory();
+        // The file's size, not an image the reader accepted, asked for this
+        // memory: the load fails rather than the program.
+        ok = false;
     }
     std::fclose(file);
     return ok;
