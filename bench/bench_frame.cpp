@@ -14,7 +14,8 @@ namespace {
 // What a user feels while dragging: one motion event (the RBF re-solve it
 // triggers included) and the whole redrawn frame, finished by the GPU, with
 // the polygon at capacity. RBF mode holds 126 points: with the default degree
-// 1 that is the largest system the coefficient store takes.
+// 1 that is the largest system the coefficient store takes. A B-spline of
+// degree d needs n + d + 1 knots, so it holds 128 - d - 1 points.
 void BM_DragToFrame(benchmark::State& state) {
     if (!ensureBenchWindow()) {
         state.SkipWithError("no display");
@@ -23,7 +24,12 @@ void BM_DragToFrame(benchmark::State& state) {
     const auto mode = static_cast<CurveMode>(state.range(0));
     const int degree = static_cast<int>(state.range(1));
     appState = AppState{};
-    const int n = mode == CurveMode::Rbf ? maxPoints - 2 : maxPoints;
+    int n = maxPoints;
+    if (mode == CurveMode::Rbf) {
+        n = maxPoints - 2;
+    } else if (mode == CurveMode::Bspline) {
+        n = maxPoints - degree - 1;
+    }
     for (int i = 0; i < n; ++i) {
         const double a = 2.0 * M_PI * i / n;
         appState.controlPoints[i] = {static_cast<float>(400 + 250 * std::cos(a)),
