@@ -38,6 +38,14 @@ constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5
 constexpr int rbf4StencilSize = 4;
 constexpr int rbf6StencilSize = 6;
 
+// Without a middle button the digit keys 1 to 8 reach the menu: digit n runs
+// the entry at position n, in the order the menu lists them (window.cpp).
+// "quit" has no digit, so leaving stays a deliberate act: the menu or Esc.
+constexpr std::array<MenuCode, 8> menuByDigit = {
+    MenuCode::Clear,    MenuCode::Reload,  MenuCode::Rbf,         MenuCode::Bezier,
+    MenuCode::Lagrange, MenuCode::Bspline, MenuCode::Subdivision, MenuCode::DeletePoint,
+};
+
 constexpr const char* traceFileName = "debug.txt";
 constexpr const char* traceFileMode = "wt";
 
@@ -273,6 +281,16 @@ void onKey(unsigned char key, int /*x*/, int /*y*/) {
         case '.':
         case '>':
             changeShape(AppState::shapeStep);
+            break;
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+            onMenu(static_cast<int>(menuByDigit[static_cast<std::size_t>(key - '1')]));
             break;
         case 'a':
             nextScheme();

@@ -308,7 +308,7 @@ TEST_F(CommandsTest, UpperCaseAndOtherKeysDoNothing) {
     appState.curveMode = CurveMode::Lagrange;
     appState.auxPointCount = 2;
     const AppState before = appState;
-    std::string others = "ABCDEHIJLMNPQRSWxyz019?";
+    std::string others = "ABCDEHIJLMNPQRSWxyz09?";
     others.push_back('\0');
     others.push_back(static_cast<char>(255));
     for (char c : others) {
@@ -327,6 +327,85 @@ TEST_F(CommandsTest, UpperCaseAndOtherKeysDoNothing) {
         EXPECT_EQ(s.showFamily, before.showFamily) << c;
         EXPECT_EQ(s.animating, before.animating) << c;
         EXPECT_EQ(s.traceEnabled, before.traceEnabled) << c;
+    }
+}
+
+// The digits stand in for the middle-button menu: digit n does exactly what
+// the entry at position n does (clear, reload, RBF, bezier, lagrange,
+// B-spline, subdivision, delete point), starting from the same state.
+TEST_F(CommandsTest, DigitKeysRunTheMenuEntriesAtTheirPositions) {
+    struct Case {
+        char digit;
+        MenuCode entry;
+        int pointsAfter;  // of the four clicked points (one of them dragged)
+        CurveMode modeAfter;
+    };
+    const Case cases[] = {
+        {'1', MenuCode::Clear, 0, CurveMode::Lagrange},
+        {'2', MenuCode::Reload, 4, CurveMode::Lagrange},
+        {'3', MenuCode::Rbf, 4, CurveMode::Rbf},
+        {'4', MenuCode::Bezier, 4, CurveMode::Bezier},
+        {'5', MenuCode::Lagrange, 4, CurveMode::Lagrange},
+        {'6', MenuCode::Bspline, 4, CurveMode::Bspline},
+        {'7', MenuCode::Subdivision, 8, CurveMode::None},  // NR4 doubles a closed polygon
+        {'8', MenuCode::DeletePoint, 3, CurveMode::Lagrange},
+    };
+    const auto prepare = [] {
+        appState = AppState{};
+        clickPoints({{100, 100}, {200, 300}, {300, 100}, {400, 250}});
+        // An edit that only reload undoes, so reload shows in the points.
+        appState.controlPoints[2].x = 333.0f;
+        appState.curveMode = CurveMode::Lagrange;
+        onHover(201, height - 299);  // point 1 under the cursor, for delete point
+        appState.auxPointCount = 2;
+        appState.showFamily = true;
+        appState.shapeR = 0.5f;
+    };
+    for (const Case& c : cases) {
+        prepare();
+        menu(c.entry);
+        const AppState viaMenu = appState;
+
+        prepare();
+        key(static_cast<unsigned char>(c.digit));
+        const AppState& s = appState;
+        EXPECT_EQ(s.pointCount, c.pointsAfter) << c.digit;
+        EXPECT_EQ(s.curveMode, c.modeAfter) << c.digit;
+
+        EXPECT_EQ(s.pointCount, viaMenu.pointCount) << c.digit;
+        EXPECT_EQ(s.enteredPointCount, viaMenu.enteredPointCount) << c.digit;
+        EXPECT_EQ(s.auxPointCount, viaMenu.auxPointCount) << c.digit;
+        EXPECT_EQ(s.showFamily, viaMenu.showFamily) << c.digit;
+        EXPECT_EQ(s.curveMode, viaMenu.curveMode) << c.digit;
+        EXPECT_EQ(s.shapeR, viaMenu.shapeR) << c.digit;
+        EXPECT_EQ(s.paramSpacing, viaMenu.paramSpacing) << c.digit;
+        EXPECT_EQ(s.activePoint, viaMenu.activePoint) << c.digit;
+        for (int i = 0; i < s.pointCount && i < viaMenu.pointCount; ++i) {
+            EXPECT_EQ(s.controlPoints[i].x, viaMenu.controlPoints[i].x)
+                << c.digit << " point " << i;
+            EXPECT_EQ(s.controlPoints[i].y, viaMenu.controlPoints[i].y)
+                << c.digit << " point " << i;
+            EXPECT_EQ(s.knots[i], viaMenu.knots[i]) << c.digit << " knot " << i;
+        }
+    }
+    // Reload brought the entered point back; delete moved the edited third
+    // point into the place of the deleted second one.
+    prepare();
+    key('2');
+    EXPECT_EQ(appState.controlPoints[2].x, 300.0f);
+    prepare();
+    key('8');
+    EXPECT_EQ(appState.controlPoints[1].x, 333.0f);
+}
+
+// Quitting needs the menu or Esc: 9 and 0 are not menu positions.
+TEST_F(CommandsTest, NineAndZeroDoNothing) {
+    clickPoints({{100, 100}, {200, 300}, {300, 100}});
+    appState.curveMode = CurveMode::Bezier;
+    for (unsigned char k : {'9', '0'}) {
+        key(k);
+        EXPECT_EQ(appState.pointCount, 3) << k;
+        EXPECT_EQ(appState.curveMode, CurveMode::Bezier) << k;
     }
 }
 
