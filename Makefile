@@ -6,8 +6,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
+PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build run test test-asan bench fuzz clean
+.PHONY: all deps configure build run test test-asan bench fuzz screenshots install package clean
 
 all: build
 
@@ -42,6 +43,20 @@ fuzz:
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ_BUILD) -DTESSAVELD_FUZZ=ON -DTESSAVELD_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
 	scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Pictures of every method for the README, taken from the real program
+# under Xvfb; they land in docs/images/.
+screenshots: build
+	scripts/screenshots.sh ./$(BUILD)/tessaveld docs/images
+
+# The program to $(PREFIX)/bin, its font and licence to
+# $(PREFIX)/share/tessaveld/fonts; an installed copy runs from anywhere.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package, $(BUILD)/tessaveld_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -2,7 +2,10 @@
 
 #include <GL/glut.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 
 #include "app/commands.hpp"
 #include "app/mouse.hpp"
@@ -13,6 +16,49 @@
 namespace {
 
 constexpr const char* windowTitle = "Tessaveld by Morvane 2002/12/27";
+
+// The build passes where an installed copy keeps its data: the data directory
+// relative to the directory of the program, and the absolute one it was
+// configured with. The defaults are those of a /usr/local install.
+#ifndef TESSAVELD_RELATIVE_DATA_DIR
+#define TESSAVELD_RELATIVE_DATA_DIR "../share/tessaveld"
+#endif
+#ifndef TESSAVELD_INSTALL_DATA_DIR
+#define TESSAVELD_INSTALL_DATA_DIR "/usr/local/share/tessaveld"
+#endif
+constexpr const char* fontFile = "fonts/garamond1.glf";
+constexpr std::size_t exePathCapacity = 4096;
+
+// The directory holding the running program, with a trailing slash; empty
+// when the kernel will not say.
+std::string programDirectory() {
+    char path[exePathCapacity];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) {
+        return {};
+    }
+    const std::string exe(path, static_cast<std::size_t>(length));
+    const std::size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+}
+
+// The working directory comes first, so a run from the source tree uses its
+// own font; then an installed copy finds its data beside its prefix wherever
+// it was installed or unpacked, and last where it was meant to be installed.
+void loadStatusFont() {
+    if (loadFont(fontFile) >= 0) {
+        return;
+    }
+    const std::string directory = programDirectory();
+    if (!directory.empty()) {
+        const std::string besideProgram = directory + TESSAVELD_RELATIVE_DATA_DIR + "/" + fontFile;
+        if (loadFont(besideProgram.c_str()) >= 0) {
+            return;
+        }
+    }
+    const std::string installed = std::string(TESSAVELD_INSTALL_DATA_DIR) + "/" + fontFile;
+    loadFont(installed.c_str());
+}
 
 struct MenuEntry {
     const char* label;
@@ -64,7 +110,7 @@ void runApplication(int argc, char** argv) {
 
     // The status line's font; without it the program simply runs without text.
     initFonts();
-    loadFont("fonts/garamond1.glf");
+    loadStatusFont();
 
     glutReshapeFunc(onReshape);
     glutDisplayFunc(onDisplay);

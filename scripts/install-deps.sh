@@ -9,7 +9,7 @@ packages=(
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     libgtest-dev libbenchmark-dev
     libfreetype-dev fonts-ebgaramond
-    xvfb xauth xdotool x11-apps x11-utils imagemagick
+    xvfb xauth xdotool x11-apps x11-utils imagemagick gdb
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
