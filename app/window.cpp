@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
 
@@ -32,12 +33,13 @@ constexpr std::size_t exePathCapacity = 4096;
 // The directory holding the running program, with a trailing slash; empty
 // when the kernel will not say.
 std::string programDirectory() {
-    char path[exePathCapacity];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) {
+    std::array<char, exePathCapacity> path{};
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    // readlink does not terminate the name, and a full buffer may have cut it.
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) {
         return {};
     }
-    const std::string exe(path, static_cast<std::size_t>(length));
+    const std::string exe(path.data(), static_cast<std::size_t>(length));
     const std::size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
 }
