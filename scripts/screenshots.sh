@@ -19,6 +19,8 @@ fi
 cd "$ROOT"
 # shellcheck source=../tests/e2e/lib/common.bash
 source "$ROOT/tests/e2e/lib/common.bash" "$PROGRAM"
+# shellcheck source=../tests/e2e/lib/start.bash
+source "$ROOT/tests/e2e/lib/start.bash"
 # Stopping the program reports its signal; a missing picture is caught at the end.
 set +e
 
@@ -50,7 +52,7 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
 begin() {
-    start_app
+    start_app_retrying
     show_whole_window
 }
 

@@ -3,6 +3,7 @@
 # digit n leaves exactly the picture that menu entry n leaves, and that
 # picture differs from the one before. 9 and 0 change nothing and do not quit.
 source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/start.bash"
 
 LABELS=(clear reload RBF bezier lagrange B-spline subdivision "delete point")
 # The cursor rests on the second point while the command runs, so that
@@ -13,7 +14,7 @@ CURSOR_Y=150
 # Four points, then one subdivision step, so that reload has something to
 # undo; leaves the cursor on the second point.
 prepare() {
-    start_app
+    start_app_retrying
     show_whole_window
     click_at 150 400 1
     click_at "$CURSOR_X" "$CURSOR_Y" 1

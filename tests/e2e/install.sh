@@ -6,6 +6,7 @@
 # which stays on screen only until the next frame, so the program runs under
 # gdb and the window is photographed while it stands between the two frames.
 source "$(dirname "$0")/lib/common.bash"
+source "$(dirname "$0")/lib/start.bash"
 
 BUILD_DIR=$(cd "$(dirname "$TESSAVELD")" && pwd)
 PREFIX=$(mktemp -d /tmp/tessaveld-prefix-XXXXXX)
@@ -45,23 +46,17 @@ shell xwd -silent -name "$TITLE" >"$RUN_DIR/frame.xwd"
 kill
 quit
 GDB
+printf '#!/bin/sh\nexec gdb -q -batch -x stop-after-status.gdb "%s"\n' "$PREFIX/bin/tessaveld" \
+    >"$RUN_DIR/under-gdb.sh"
+chmod +x "$RUN_DIR/under-gdb.sh"
 
 # Counts the status-line pixels of the installed program's UNR4 frame,
-# started from RUN_DIR with the given font file present or not.
+# started from RUN_DIR; call it in $(...), it changes directory.
 status_pixels() {
     rm -f "$RUN_DIR/frame.xwd"
-    (cd "$RUN_DIR" && exec gdb -q -batch -x stop-after-status.gdb "$PREFIX/bin/tessaveld") \
-        >"$RUN_DIR/gdb.log" 2>&1 &
-    APP_PID=$!
-    APP_WINDOW=$(timeout 60 xdotool search --sync --name "^${TITLE}\$" | head -n 1)
-    if [ -z "$APP_WINDOW" ]; then
-        fail "installed program's window did not appear"
-        stop_app
-        echo -1
-        return
-    fi
+    cd "$RUN_DIR" || return
+    TESSAVELD=$RUN_DIR/under-gdb.sh APP_STDOUT=$RUN_DIR/gdb.log start_app_retrying
     xdotool windowmove --sync "$APP_WINDOW" 0 0
-    xdotool mousemove --window "$APP_WINDOW" 400 300
     sleep 0.3
     click_at 200 300 1
     click_at 400 150 1
@@ -85,6 +80,7 @@ status_pixels() {
 }
 
 with_font=$(status_pixels)
+with_font=${with_font:--1}  # empty when the program never showed a window
 check "installed copy started in $RUN_DIR draws its status line ($with_font pixels)" \
     [ "$with_font" -gt 100 ]
 
@@ -96,6 +92,7 @@ if [ -e "$configured/share/tessaveld/fonts/garamond1.glf" ]; then
 else
     mv "$FONT_DIR/garamond1.glf" "$FONT_DIR/moved.glf"
     without_font=$(status_pixels)
+    without_font=${without_font:--1}
     check "without the installed font no text is drawn ($without_font pixels)" \
         [ "$without_font" -eq 0 ]
 fi
