@@ -234,9 +234,10 @@ class EventFuzzTest : public ::testing::Test {
     }
 };
 
-// Seeds of streams that once broke an invariant or the sanitizers, replayed
-// in full. The first entries are ordinary seeds that reach every mode, the
-// full polygon and high degrees within their stream.
+// Streams replayed in full on every run, whatever the event count: a seed
+// whose stream ever breaks an invariant or trips a sanitizer goes here. None
+// has so far; seeds 1 to 3 stand in, and between them reach 128 points, a
+// full knot list, degrees above 200 and the trace.
 TEST_F(EventFuzzTest, RecordedSeedsReplayCleanly) {
     const std::uint64_t seeds[] = {1, 2, 3};
     std::string failures;
