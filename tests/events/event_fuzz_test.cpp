@@ -53,12 +53,16 @@ constexpr int testWindowHeight = 120;
 // Where the last event was, for the crash and hang reports.
 char whereabouts[256] = "before the first event";
 
+// Only write(2), which is safe in a signal handler; a failed write leaves
+// nothing better to do than to go on.
+bool say(const char* text) {
+    return write(STDERR_FILENO, text, std::strlen(text)) >= 0;
+}
+
 void reportWhereabouts() {
-    const char prefix[] = "\nevent fuzz: last event was ";
-    ssize_t ignored = write(STDERR_FILENO, prefix, sizeof prefix - 1);
-    ignored = write(STDERR_FILENO, whereabouts, std::strlen(whereabouts));
-    ignored = write(STDERR_FILENO, "\n", 1);
-    (void)ignored;
+    if (say("\nevent fuzz: last event was ") && say(whereabouts)) {
+        say("\n");
+    }
 }
 
 extern "C" void onFatalSignal(int sig) {
@@ -68,9 +72,7 @@ extern "C" void onFatalSignal(int sig) {
 }
 
 extern "C" void onWatchdog(int) {
-    const char text[] = "\nevent fuzz: a stream ran longer than the watchdog allows (hang)";
-    ssize_t ignored = write(STDERR_FILENO, text, sizeof text - 1);
-    (void)ignored;
+    say("\nevent fuzz: a stream ran longer than the watchdog allows (hang)");
     reportWhereabouts();
     _exit(3);
 }
