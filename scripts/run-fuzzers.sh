@@ -24,7 +24,7 @@ for target in "$build"/fuzz/fuzz_*; do
     if [ "$status" -ne 0 ]; then
         tail -n 60 "$log"
     else
-        grep -E '^(INFO: Seed|#[0-9]+ +(INITED|DONE)|Done )' "$log" || true
+        grep -E '^(INFO: Seed|#[0-9]+[[:space:]]+(INITED|DONE)|Done )' "$log" || true
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     summary+=("$name: ${runs:-?} executions in ${seconds}s, corpus $(ls "$work" | wc -l) inputs, status $status")
