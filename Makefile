@@ -7,8 +7,17 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 PREFIX     ?= /usr/local
+# make soak: events driven into the sanitized build, and the first stream's seed.
+SOAK_EVENTS ?= 5000000
+SEED        ?= 1
 
-.PHONY: all deps configure build run test test-asan bench fuzz screenshots install package clean
+# Leak checking stays on; the suppressions name only the GL, X and GLUT
+# libraries, whose drivers keep allocations until the process ends.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all deps configure build run test test-asan asan-build soak bench fuzz screenshots install package clean
 
 all: build
 
@@ -28,10 +37,18 @@ run: build
 test: build
 	scripts/with-display.sh ctest --test-dir $(BUILD) --output-on-failure
 
-test-asan: deps
+asan-build: deps
 	cmake -S . -B $(ASAN_BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
-	ASAN_OPTIONS=detect_leaks=0 scripts/with-display.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+test-asan: asan-build
+	$(SANITIZER_ENV) scripts/with-display.sh ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+# The long random run: make soak [SOAK_EVENTS=n] [SEED=s].
+soak: asan-build
+	$(SANITIZER_ENV) TESSAVELD_EVENTS=$(SOAK_EVENTS) TESSAVELD_SEED=$(SEED) \
+	    scripts/with-display.sh ./$(ASAN_BUILD)/run-with-test-env ./$(ASAN_BUILD)/tests/test_events \
+	    --gtest_filter='*RandomStreams*'
 
 bench: deps
 	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
