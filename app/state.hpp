@@ -56,7 +56,8 @@ constexpr int basisKindCount = 3;
 // What the left button holds.
 enum class DragMode : int { None = 0, Point = 1, Knot = 2 };
 
-// Codes of the menu entries; the keyboard reuses clear, RBF, subdivision and reload.
+// Codes of the menu entries; the digit keys 1 to 8 reach every entry but quit,
+// and the letter keys reuse clear, RBF, subdivision and reload.
 enum class MenuCode : int {
     Clear = 1,
     Rbf = 2,
