@@ -34,6 +34,59 @@ void drawFamilyOverlay() {
     glLineWidth(3.0f);
 }
 
+// The marker cube, face by face: each face lists its corners (signs of the
+// half edge) counter-clockwise seen from outside, starting at the corner that
+// GLUT's own cube starts it with, so both draw the same primitives in the same
+// order. GLUT sends its cubes from client-side vertex arrays, which Mesa copies
+// into a fresh buffer on every call; 256 markers a frame made that the largest
+// cost of a redraw. Immediate mode batches a cube's vertices instead.
+struct CubeFace {
+    float normal[3];
+    float corners[4][3];
+};
+
+constexpr CubeFace cubeFaces[] = {
+    {{0, 0, 1}, {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}}},
+    {{1, 0, 0}, {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}}},
+    {{0, 1, 0}, {{1, 1, 1}, {1, 1, -1}, {-1, 1, -1}, {-1, 1, 1}}},
+    {{-1, 0, 0}, {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}}},
+    {{0, -1, 0}, {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}},
+    {{0, 0, -1}, {{1, -1, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}}},
+};
+
+void cubeCorner(const float (&corner)[3], float half) {
+    glVertex3f(corner[0] * half, corner[1] * half, corner[2] * half);
+}
+
+// Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube.
+void solidCube(float edge) {
+    const float half = edge / 2.0f;
+    glBegin(GL_TRIANGLES);
+    for (const CubeFace& f : cubeFaces) {
+        glNormal3fv(f.normal);
+        cubeCorner(f.corners[0], half);
+        cubeCorner(f.corners[1], half);
+        cubeCorner(f.corners[2], half);
+        cubeCorner(f.corners[0], half);
+        cubeCorner(f.corners[2], half);
+        cubeCorner(f.corners[3], half);
+    }
+    glEnd();
+}
+
+// Each face as one closed loop, as GLUT's wire cube.
+void wireCube(float edge) {
+    const float half = edge / 2.0f;
+    for (const CubeFace& f : cubeFaces) {
+        glNormal3fv(f.normal);
+        glBegin(GL_LINE_LOOP);
+        for (const auto& corner : f.corners) {
+            cubeCorner(corner, half);
+        }
+        glEnd();
+    }
+}
+
 }  // namespace
 
 void drawLineStrip(const Point3* points, int count) {
@@ -51,9 +104,9 @@ void drawMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
     glColor3f(0.5f, 0.5f, 0.5f);
-    glutSolidCube(markerSize);
+    solidCube(markerSize);
     glColor3f(0.0f, 0.0f, 1.0f);
-    glutWireCube(markerSize + 1);
+    wireCube(markerSize + 1);
     glPopMatrix();
 }
 
@@ -61,9 +114,9 @@ void drawHighlightMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
     glColor3f(1.0f, 0.0f, 0.0f);
-    glutSolidCube(highlightEdge);
+    solidCube(highlightEdge);
     glColor3f(0.5f, 0.5f, 0.5f);
-    glutWireCube(highlightEdge + 0.25);
+    wireCube(highlightEdge + 0.25f);
     glColor3f(1.0f, 0.0f, 0.0f);
     glPopMatrix();
 }
