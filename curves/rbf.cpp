@@ -70,14 +70,13 @@ void solveRbfSystem() {
     }
     const int size = unknownCount(n);
     double** a = allocRealMatrix(1, size, 1, size);
-    double** b = allocRealMatrix(1, size, 1, size);
-    for (int i = 1; i <= size; ++i) {
-        b[i][i] = 1.0;
-    }
     fillRbfSystem(a, s.knots.data(), n, d);
+    // Only the inverse left in A is used. Gauss-Jordan chooses its pivots and
+    // reduces A without ever reading the right-hand sides, so none are passed:
+    // the inverse is the same to the last bit and the elimination costs half.
     // A singular system leaves a partly reduced matrix; the curve drawn from it
     // is meaningless until the next solve, and nothing else depends on it.
-    solveGaussJordan(a, size, b, size);
+    solveGaussJordan(a, size, nullptr, 0);
 
     // The right-hand side is [0 (d+1 times); control points], so only the
     // columns of the point rows contribute.
@@ -90,7 +89,6 @@ void solveRbfSystem() {
             s.rbfCoefficients[i - 1][c] = sum;
         }
     }
-    freeRealMatrix(b, 1, size, 1, size);
     freeRealMatrix(a, 1, size, 1, size);
 }
 
