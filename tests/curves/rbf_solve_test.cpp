@@ -3,15 +3,18 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 #include "numeric/matrix.hpp"
 
 // solveRbfSystem inverts its matrix without carrying an identity along as
-// right-hand sides. The coefficients must be bit for bit those of the solve
-// that does carry it (kept here as the reference), for every basis, degree and
-// size, and also when the system is singular and only partly reduced.
+// right-hand sides, and keeps the inverse while only the points change. The
+// coefficients must be bit for bit those of the solve that builds and inverts
+// the matrix afresh with the identity (kept here as the reference), for every
+// basis, degree and size, also when the system is singular and only partly
+// reduced, and after any sequence of edits.
 
 namespace {
 
@@ -43,6 +46,24 @@ void referenceSolve(decltype(AppState::rbfCoefficients)& coefficients) {
 
 bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void expectSolveMatchesReference() {
+    decltype(AppState::rbfCoefficients) want{};
+    referenceSolve(want);
+    // Rows the solve does not write must not matter: start from other values.
+    for (auto& p : appState.rbfCoefficients) {
+        p = {-1.0f, -2.0f, -3.0f};
+    }
+    solveRbfSystem();
+    const int rows = appState.pointCount + appState.polyDegree + 1;
+    for (int i = 0; i < rows; ++i) {
+        for (int k = 0; k < dimension; ++k) {
+            ASSERT_TRUE(sameBits(appState.rbfCoefficients[i][k], want[i][k]))
+                << "row " << i << " coordinate " << k << ": " << appState.rbfCoefficients[i][k]
+                << " != " << want[i][k];
+        }
+    }
 }
 
 struct SolveCase {
@@ -89,21 +110,52 @@ TEST_F(RbfSolveTest, CoefficientsAreThoseOfTheSolveWithIdentity) {
             appState.knots[i] = c.repeatedCentres ? static_cast<float>(i / 4) / 3.0f
                                                   : static_cast<float>(i) + 0.25f * next();
         }
-        decltype(AppState::rbfCoefficients) want{};
-        referenceSolve(want);
-        // Rows the solve does not write must not matter: start from other values.
-        for (auto& p : appState.rbfCoefficients) {
-            p = {-1.0f, -2.0f, -3.0f};
-        }
-        solveRbfSystem();
-        const int rows = c.n + c.degree + 1;
-        for (int i = 0; i < rows; ++i) {
-            for (int k = 0; k < dimension; ++k) {
-                ASSERT_TRUE(sameBits(appState.rbfCoefficients[i][k], want[i][k]))
-                    << "row " << i << " coordinate " << k << ": " << appState.rbfCoefficients[i][k]
-                    << " != " << want[i][k];
-            }
-        }
+        expectSolveMatchesReference();
+    }
+}
+
+// Dragging points re-solves with the matrix it had; every other change must
+// make a new one. Each step changes one thing in the same record.
+TEST_F(RbfSolveTest, EveryChangeOfTheMatrixIsSeen) {
+    appState.pointCount = 126;
+    appState.polyDegree = 1;
+    for (int i = 0; i < 126; ++i) {
+        appState.controlPoints[i] = {static_cast<float>(100 + 5 * i),
+                                     static_cast<float>(300 + (i * 37) % 200),
+                                     static_cast<float>((i * 53) % 400 - 200)};
+        appState.knots[i] = static_cast<float>(i);
+    }
+    const std::function<void()> steps[] = {
+        [] {},
+        [] { appState.controlPoints[10].x += 7.0f; },
+        [] {
+            appState.controlPoints[125] = {1.0f, 2.0f, 3.0f};
+        },
+        [] { appState.shapeR = appState.shapeR + AppState::shapeStep; },
+        [] { appState.shapeR = -0.0f; },
+        [] { appState.shapeR = 0.0f; },
+        [] { appState.basisKind = BasisKind::Mq3; },
+        [] { appState.basisKind = BasisKind::Gaussian; },
+        [] { appState.knots[64] = 63.5f; },
+        [] { appState.knots[0] = -0.0f; },
+        [] { appState.polyDegree = 0; },
+        [] {
+            appState.polyDegree = 2;
+            appState.pointCount = 125;
+        },
+        [] { appState.pointCount = 3; },
+        [] { appState.pointCount = 0; },
+        [] {
+            appState.pointCount = 124;
+            appState.polyDegree = 3;
+        },
+        [] { appState.controlPoints[0].y -= 50.0f; },
+    };
+    int step = 0;
+    for (const auto& change : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << step++);
+        change();
+        expectSolveMatchesReference();
     }
 }
 
