@@ -74,17 +74,22 @@ void solidCube(float edge) {
     glEnd();
 }
 
-// Each face as one closed loop, as GLUT's wire cube.
+// Each face as its four edges, the segments GLUT's wire cube draws as one
+// closed loop, in the same order. Mesa ends every immediate-mode loop with a
+// draw of its own; separate segments in one primitive reach the rasteriser as
+// the same lines (the loop's last segment closes on its first corner) without
+// the six draws per cube.
 void wireCube(float edge) {
     const float half = edge / 2.0f;
+    glBegin(GL_LINES);
     for (const CubeFace& f : cubeFaces) {
         glNormal3fv(f.normal);
-        glBegin(GL_LINE_LOOP);
-        for (const auto& corner : f.corners) {
-            cubeCorner(corner, half);
+        for (int k = 0; k < 4; ++k) {
+            cubeCorner(f.corners[k], half);
+            cubeCorner(f.corners[(k + 1) % 4], half);
         }
-        glEnd();
     }
+    glEnd();
 }
 
 }  // namespace
