@@ -170,6 +170,12 @@ void BM_EventToFrame(benchmark::State& state, Scenario sc) {
     int x0 = 0;
     int y0 = 0;
     grab(sc, x0, y0);
+    const DragMode expected = sc.grab == Grab::Knot ? DragMode::Knot : DragMode::Point;
+    if (appState.dragMode != expected) {
+        state.SkipWithError("the scripted press did not grab its target");
+        appState = AppState{};
+        return;
+    }
     onDisplay();
     glFinish();
     int e = 0;
