@@ -23,14 +23,23 @@ float sampleParameter(int k) {
     return static_cast<float>(k) / static_cast<float>(curveSegments);
 }
 
+// Two lanes of double precision, one sample each; the arithmetic on them is
+// lane by lane, so every lane rounds exactly as the scalar expression would.
+using Lanes = double __attribute__((vector_size(16)));
+using FloatLanes = float __attribute__((vector_size(8)));
+constexpr int laneCount = 2;
+constexpr int sampleGroups = (bezierCurveSamples + laneCount - 1) / laneCount;
+
 // The weights of the drawn samples depend on the point count alone. A frame
 // with the family overlay draws six curves of one count and the main curve of
 // another, so two tables are kept, the older one replaced first. This is a
 // memo of a pure function, not editor state: the curve is the same whether a
-// table is found or built.
+// table is found or built. weights[i][k] is the weight of point i in sample
+// k, so that neighbouring samples sit side by side; the sample past the last
+// (padding) has weight 0 and is never read.
 struct WeightTable {
     int count = 0;  // 0: empty
-    std::array<std::array<double, maxPoints>, bezierCurveSamples> weights{};
+    std::array<std::array<double, sampleGroups * laneCount>, maxPoints> weights{};
 };
 
 constexpr int weightTableSlots = 2;
@@ -48,9 +57,8 @@ const WeightTable& weightsForCount(int count) {
     const int degree = count - 1;
     for (int k = 0; k <= curveSegments; ++k) {
         const float x = sampleParameter(k);
-        // The binomial is the same for every sample; only the powers vary.
         for (int i = 0; i < count; ++i) {
-            table.weights[k][i] = bernsteinWeight(degree, i, x);
+            table.weights[i][k] = bernsteinWeight(degree, i, x);
         }
     }
     table.count = count;
@@ -64,16 +72,23 @@ void sampleBezierCurve(const Point3* points, int count, Point3* out) {
         return;
     }
     const WeightTable& table = weightsForCount(count);
-    for (int k = 0; k <= curveSegments; ++k) {
-        // The sum of evalBezier, in the same order.
-        Point3 sum;
-        const std::array<double, maxPoints>& w = table.weights[k];
+    // The sum of evalBezier for every sample, two samples at a time: each
+    // sample still adds the points in increasing order and rounds its running
+    // sum to single precision after each, so every sample is evalBezier's own.
+    for (int c = 0; c < dimension; ++c) {
+        std::array<Lanes, sampleGroups> sums{};
         for (int i = 0; i < count; ++i) {
-            for (int c = 0; c < dimension; ++c) {
-                sum[c] = static_cast<float>(sum[c] + w[i] * points[i][c]);
+            const double coordinate = points[i][c];
+            const double* w = table.weights[i].data();
+            for (int g = 0; g < sampleGroups; ++g) {
+                const Lanes weight = {w[laneCount * g], w[laneCount * g + 1]};
+                sums[g] = __builtin_convertvector(
+                    __builtin_convertvector(sums[g] + weight * coordinate, FloatLanes), Lanes);
             }
         }
-        out[k] = sum;
+        for (int k = 0; k <= curveSegments; ++k) {
+            out[k][c] = static_cast<float>(sums[k / laneCount][k % laneCount]);
+        }
     }
 }
 
