@@ -1,5 +1,6 @@
 #include "curves/degree.hpp"
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -116,12 +117,18 @@ void reduceDegree(double alpha, Point3* out) {
     // Gram matrix of the degree nIn - 1 Bernstein polynomials under the weight
     // (4t(1-t))^alpha: the integral of t^(i+j+alpha) (1-t)^(2(nIn-1)-i-j+alpha)
     // over [0, 1] is a beta function.
+    // The binomials are formed once per row and column instead of once per
+    // entry; they are the same numbers, multiplied in the same order.
     const int degree = nIn - 1;
     const double fourAlpha = std::pow(2.0, 2.0 * alpha);
+    std::array<double, maxPoints> binomials{};
+    for (int i = 0; i < nIn; ++i) {
+        binomials[i] = binomial(degree, i);
+    }
     double** g = allocRealMatrix(1, nIn, 1, nIn);
     for (int i = 0; i < nIn; ++i) {
         for (int j = 0; j < nIn; ++j) {
-            g[i + 1][j + 1] = fourAlpha * binomial(degree, i) * binomial(degree, j) *
+            g[i + 1][j + 1] = fourAlpha * binomials[i] * binomials[j] *
                               betaFunction(2.0 * degree - i - j + alpha + 1.0, i + j + alpha + 1.0);
         }
     }
@@ -134,11 +141,9 @@ void reduceDegree(double alpha, Point3* out) {
     multiplyMatrices(et, g, etg, nOut, nIn, nIn);
     double** normal = allocRealMatrix(1, nOut, 1, nOut);
     multiplyMatrices(etg, e, normal, nOut, nIn, nOut);
-    double** identity = allocRealMatrix(1, nOut, 1, nOut);
-    for (int i = 1; i <= nOut; ++i) {
-        identity[i][i] = 1.0;
-    }
-    solveGaussJordan(normal, nOut, identity, nOut);
+    // Only the inverse left in the normal matrix is used; the elimination never
+    // reads right-hand sides to choose or apply its pivots, so none are passed.
+    solveGaussJordan(normal, nOut, nullptr, 0);
     double** x = allocRealMatrix(1, nOut, 1, nIn);
     multiplyMatrices(normal, et, x, nOut, nOut, nIn);
     double** reduction = allocRealMatrix(1, nOut, 1, nIn);
@@ -156,7 +161,6 @@ void reduceDegree(double alpha, Point3* out) {
 
     freeRealMatrix(reduction, 1, nOut, 1, nIn);
     freeRealMatrix(x, 1, nOut, 1, nIn);
-    freeRealMatrix(identity, 1, nOut, 1, nOut);
     freeRealMatrix(normal, 1, nOut, 1, nOut);
     freeRealMatrix(etg, 1, nOut, 1, nIn);
     freeRealMatrix(et, 1, nOut, 1, nIn);

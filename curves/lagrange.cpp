@@ -2,12 +2,15 @@
 
 #include <GL/gl.h>
 
+#include <array>
+#include <cstring>
+
 #include "render/display.hpp"
 
 namespace {
 
 // Samples per curve: 128 intervals, both ends included.
-constexpr int curveSegments = 128;
+constexpr int curveSegments = lagrangeCurveSamples - 1;
 
 // Two equal nodes leave the interpolation problem without a solution (the
 // Lagrange weights divide by their difference), so nothing may be drawn.
@@ -110,7 +113,102 @@ Point3 nevilleFour(const double* t, const Point3* p, double u) {
     return a[12];
 }
 
+// Parameter of sample k of the curve over the node range.
+float sampleParameter(const float* t, int n, int k) {
+    const float first = t[0];
+    const float range = t[n - 1] - t[0];
+    return first + range * static_cast<float>(k) / static_cast<float>(curveSegments);
+}
+
+// Two lanes of double precision; the arithmetic on them is lane by lane, so
+// every lane rounds exactly as the scalar expression would.
+using Lanes = double __attribute__((vector_size(16)));
+using FloatLanes = float __attribute__((vector_size(8)));
+constexpr int laneCount = 2;
+
+// The Lagrange weights of all n nodes at u, computed side by side: for each
+// node j the factor (u - t[j]) / (t[i] - t[j]) is applied to every weight
+// i != j at once. Each weight still takes its factors in increasing j and is
+// rounded to single precision after each, exactly as evalLagrange does, so
+// the weights are evalLagrange's own to the last bit. The lane of weight j
+// itself divides by zero; its value is put back afterwards.
+void lagrangeWeights(const double* nodes, int n, float u, std::array<float, maxPoints>& weights) {
+    const int padded = (n + laneCount - 1) / laneCount * laneCount;
+    std::array<Lanes, maxPoints / laneCount> w;
+    for (int g = 0; g < padded / laneCount; ++g) {
+        w[g] = Lanes{1.0, 1.0};
+    }
+    const double ud = u;
+    for (int j = 0; j < n; ++j) {
+        const double tj = nodes[j];
+        const double numerator = ud - tj;
+        Lanes& own = w[j / laneCount];
+        const double kept = own[j % laneCount];
+        for (int g = 0; g < padded / laneCount; ++g) {
+            const Lanes ti = {nodes[laneCount * g], nodes[laneCount * g + 1]};
+            const Lanes factor = numerator / (ti - tj);
+            w[g] =
+                __builtin_convertvector(__builtin_convertvector(w[g] * factor, FloatLanes), Lanes);
+        }
+        own[j % laneCount] = kept;
+    }
+    for (int i = 0; i < n; ++i) {
+        weights[i] = static_cast<float>(w[i / laneCount][i % laneCount]);
+    }
+}
+
+// The weights of the curve's samples depend on the nodes alone, and a point
+// drag leaves those alone; they are kept until the nodes change. This is a
+// memo of a pure function, not editor state: the drawn curve is the same
+// whether it hits or misses.
+struct SampleWeights {
+    int count = 0;
+    std::array<float, maxPoints> nodes{};
+    std::array<std::array<float, maxPoints>, curveSegments + 1> weights{};
+};
+
+SampleWeights sampleWeights;
+
+const SampleWeights& weightsForNodes(const float* t, int n) {
+    SampleWeights& m = sampleWeights;
+    const size_t bytes = sizeof(float) * static_cast<size_t>(n);
+    if (m.count == n && std::memcmp(m.nodes.data(), t, bytes) == 0) {
+        return m;
+    }
+    // Padding lanes see node 0 again; their values are never used.
+    std::array<double, maxPoints> nodes{};
+    for (int i = 0; i < maxPoints; ++i) {
+        nodes[i] = i < n ? static_cast<double>(t[i]) : static_cast<double>(t[0]);
+    }
+    m.count = 0;
+    for (int k = 0; k <= curveSegments; ++k) {
+        lagrangeWeights(nodes.data(), n, sampleParameter(t, n, k), m.weights[k]);
+    }
+    std::memcpy(m.nodes.data(), t, bytes);
+    m.count = n;
+    return m;
+}
+
 }  // namespace
+
+void sampleLagrangeCurve(const float* t, int n, Point3* out) {
+    if (n <= 0 || n > maxPoints) {
+        return;
+    }
+    const SampleWeights& m = weightsForNodes(t, n);
+    const ControlPolygon& p = appState.controlPoints;
+    for (int k = 0; k <= curveSegments; ++k) {
+        // The sum of evalLagrange, in the same order.
+        Point3 sum;
+        for (int i = 0; i < n; ++i) {
+            const float weight = m.weights[k][i];
+            for (int c = 0; c < dimension; ++c) {
+                sum[c] += weight * p[i][c];
+            }
+        }
+        out[k] = sum;
+    }
+}
 
 void evalLagrange(Point3& out, const float* t, float u, int n) {
     out = Point3{};
@@ -165,12 +263,11 @@ void drawLagrangeCurve() {
     }
     const float first = t[0];
     const float range = t[n - 1] - t[0];
+    std::array<Point3, lagrangeCurveSamples> samples;
+    sampleLagrangeCurve(t, n, samples.data());
     glColor3f(toneA, 0.0f, 0.0f);
     glBegin(GL_LINE_STRIP);
-    for (int k = 0; k <= curveSegments; ++k) {
-        const float u = first + range * static_cast<float>(k) / static_cast<float>(curveSegments);
-        Point3 p;
-        evalLagrange(p, t, u, n);
+    for (const Point3& p : samples) {
         glVertex3f(p.x, p.y, p.z);
     }
     glEnd();

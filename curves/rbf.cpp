@@ -2,7 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "numeric/matrix.hpp"
 
@@ -21,6 +23,60 @@ int unknownCount(int n) {
 bool systemFits(int n) {
     const int d = appState.polyDegree;
     return n >= 0 && n <= maxPoints && d >= 0 && d <= maxPoints - 1 - n;
+}
+
+// The system matrix depends on the centres, the degree, the basis and its
+// shape, never on the points: a point drag re-solves with the same matrix.
+// Its inverse (the columns of the point rows) is kept until one of those
+// changes. This is a memo of a pure function, not editor state: the
+// coefficients are the same whether it is found or built.
+struct KeptInverse {
+    int count = -1;  // -1: nothing kept
+    int degree = 0;
+    BasisKind basis = BasisKind::Mq1;
+    float shape = 0.0f;
+    std::array<float, maxPoints> centres{};
+    std::array<double, maxPoints * maxPoints> columns{};
+
+    // Entry j - 1 of row(i) is A^-1[i][d + 1 + j].
+    const double* row(int i) const { return &columns[static_cast<size_t>((i - 1) * maxPoints)]; }
+
+    bool holds(int n, int d, const AppState& s) const {
+        return count == n && degree == d && basis == s.basisKind &&
+               std::memcmp(&shape, &s.shapeR, sizeof shape) == 0 &&
+               std::memcmp(centres.data(), s.knots.data(),
+                           sizeof(float) * static_cast<size_t>(n)) == 0;
+    }
+};
+
+KeptInverse keptInverse;
+
+const KeptInverse& inverseOfSystem(int n, int d) {
+    const AppState& s = appState;
+    KeptInverse& k = keptInverse;
+    if (k.holds(n, d, s)) {
+        return k;
+    }
+    const int size = unknownCount(n);
+    double** a = allocRealMatrix(1, size, 1, size);
+    fillRbfSystem(a, s.knots.data(), n, d);
+    // Only the inverse left in A is used. Gauss-Jordan chooses its pivots and
+    // reduces A without ever reading the right-hand sides, so none are passed.
+    // A singular system leaves a partly reduced matrix; the curve drawn from it
+    // is meaningless until the next solve, and nothing else depends on it.
+    solveGaussJordan(a, size, nullptr, 0);
+    for (int i = 1; i <= size; ++i) {
+        for (int j = 1; j <= n; ++j) {
+            k.columns[static_cast<size_t>((i - 1) * maxPoints + (j - 1))] = a[i][d + 1 + j];
+        }
+    }
+    freeRealMatrix(a, 1, size, 1, size);
+    k.count = n;
+    k.degree = d;
+    k.basis = s.basisKind;
+    k.shape = s.shapeR;
+    std::memcpy(k.centres.data(), s.knots.data(), sizeof(float) * static_cast<size_t>(n));
+    return k;
 }
 
 }  // namespace
@@ -69,29 +125,20 @@ void solveRbfSystem() {
         return;
     }
     const int size = unknownCount(n);
-    double** a = allocRealMatrix(1, size, 1, size);
-    double** b = allocRealMatrix(1, size, 1, size);
-    for (int i = 1; i <= size; ++i) {
-        b[i][i] = 1.0;
-    }
-    fillRbfSystem(a, s.knots.data(), n, d);
-    // A singular system leaves a partly reduced matrix; the curve drawn from it
-    // is meaningless until the next solve, and nothing else depends on it.
-    solveGaussJordan(a, size, b, size);
+    const KeptInverse& inverse = inverseOfSystem(n, d);
 
     // The right-hand side is [0 (d+1 times); control points], so only the
     // columns of the point rows contribute.
     for (int i = 1; i <= size; ++i) {
+        const double* row = inverse.row(i);
         for (int c = 0; c < dimension; ++c) {
             float sum = 0.0f;
             for (int j = 1; j <= n; ++j) {
-                sum = static_cast<float>(sum + a[i][d + 1 + j] * s.controlPoints[j - 1][c]);
+                sum = static_cast<float>(sum + row[j - 1] * s.controlPoints[j - 1][c]);
             }
             s.rbfCoefficients[i - 1][c] = sum;
         }
     }
-    freeRealMatrix(b, 1, size, 1, size);
-    freeRealMatrix(a, 1, size, 1, size);
 }
 
 void evalRbf(Point3& out, const float* t, float u, int n) {

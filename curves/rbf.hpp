@@ -15,6 +15,8 @@ void fillRbfSystem(double** a, const float* centres, int count, int degree);
 // Solves the RBF interpolation of controlPoints at the centres in knots with a
 // polynomial part of degree polyDegree into rbfCoefficients (polynomial rows
 // first). Leaves the coefficients unchanged when n + d + 1 > 128 or d < 0.
+// The inverse of the system matrix is kept between calls while the centres,
+// degree, basis and shape stay the same, so a point drag only multiplies.
 void solveRbfSystem();
 
 // Interpolant value at u from rbfCoefficients over centres t[0..n-1];

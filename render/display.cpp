@@ -2,6 +2,10 @@
 
 #include <GL/glut.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "app/state.hpp"
 #include "curves/bezier.hpp"
 #include "curves/bspline.hpp"
@@ -9,6 +13,14 @@
 #include "curves/rbf.hpp"
 
 namespace {
+
+// Mesa's software renderer allocates and frees buffers of a few megabytes on
+// every frame. With the C library's default thresholds each free hands the
+// top of the heap back to the system (or unmaps the block), and the next
+// frame pays for it again in page faults: about 3 ms a frame at 128 points in
+// a fresh process. Freed memory up to these sizes stays with the process.
+constexpr int frameMemoryMmapThreshold = 32 * 1024 * 1024;
+constexpr int frameMemoryTrimThreshold = 128 * 1024 * 1024;
 
 // Margin of the parameter bar from the window's left, right and bottom edges.
 constexpr float barMargin = 25.0f;
@@ -34,7 +46,72 @@ void drawFamilyOverlay() {
     glLineWidth(3.0f);
 }
 
+// The marker cube, face by face: each face lists its corners (signs of the
+// half edge) counter-clockwise seen from outside, starting at the corner that
+// GLUT's own cube starts it with, so both draw the same primitives in the same
+// order. GLUT sends its cubes from client-side vertex arrays, which Mesa copies
+// into a fresh buffer on every call; 256 markers a frame made that the largest
+// cost of a redraw. Immediate mode batches a cube's vertices instead.
+struct CubeFace {
+    float normal[3];
+    float corners[4][3];
+};
+
+constexpr CubeFace cubeFaces[] = {
+    {{0, 0, 1}, {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}}},
+    {{1, 0, 0}, {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}}},
+    {{0, 1, 0}, {{1, 1, 1}, {1, 1, -1}, {-1, 1, -1}, {-1, 1, 1}}},
+    {{-1, 0, 0}, {{-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}, {-1, -1, 1}}},
+    {{0, -1, 0}, {{-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}},
+    {{0, 0, -1}, {{1, -1, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}}},
+};
+
+void cubeCorner(const float (&corner)[3], float half) {
+    glVertex3f(corner[0] * half, corner[1] * half, corner[2] * half);
+}
+
+// Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube.
+void solidCube(float edge) {
+    const float half = edge / 2.0f;
+    glBegin(GL_TRIANGLES);
+    for (const CubeFace& f : cubeFaces) {
+        glNormal3fv(f.normal);
+        cubeCorner(f.corners[0], half);
+        cubeCorner(f.corners[1], half);
+        cubeCorner(f.corners[2], half);
+        cubeCorner(f.corners[0], half);
+        cubeCorner(f.corners[2], half);
+        cubeCorner(f.corners[3], half);
+    }
+    glEnd();
+}
+
+// Each face as its four edges, the segments GLUT's wire cube draws as one
+// closed loop, in the same order. Mesa ends every immediate-mode loop with a
+// draw of its own; separate segments in one primitive reach the rasteriser as
+// the same lines (the loop's last segment closes on its first corner) without
+// the six draws per cube.
+void wireCube(float edge) {
+    const float half = edge / 2.0f;
+    glBegin(GL_LINES);
+    for (const CubeFace& f : cubeFaces) {
+        glNormal3fv(f.normal);
+        for (int k = 0; k < 4; ++k) {
+            cubeCorner(f.corners[k], half);
+            cubeCorner(f.corners[(k + 1) % 4], half);
+        }
+    }
+    glEnd();
+}
+
 }  // namespace
+
+void keepFrameMemory() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, frameMemoryMmapThreshold);
+    mallopt(M_TRIM_THRESHOLD, frameMemoryTrimThreshold);
+#endif
+}
 
 void drawLineStrip(const Point3* points, int count) {
     if (count <= 0) {
@@ -51,9 +128,9 @@ void drawMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
     glColor3f(0.5f, 0.5f, 0.5f);
-    glutSolidCube(markerSize);
+    solidCube(markerSize);
     glColor3f(0.0f, 0.0f, 1.0f);
-    glutWireCube(markerSize + 1);
+    wireCube(markerSize + 1);
     glPopMatrix();
 }
 
@@ -61,9 +138,9 @@ void drawHighlightMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
     glColor3f(1.0f, 0.0f, 0.0f);
-    glutSolidCube(highlightEdge);
+    solidCube(highlightEdge);
     glColor3f(0.5f, 0.5f, 0.5f);
-    glutWireCube(highlightEdge + 0.25);
+    wireCube(highlightEdge + 0.25f);
     glColor3f(1.0f, 0.0f, 0.0f);
     glPopMatrix();
 }

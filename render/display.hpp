@@ -8,6 +8,10 @@
 // GLUT display callback: redraws the whole frame from the state and swaps buffers.
 void onDisplay();
 
+// Lets the process keep the memory the renderer frees between frames instead
+// of returning it to the system; call once at start-up, before the window.
+void keepFrameMemory();
+
 // Plain marker cube centred at (x, y, z) pixels: grey solid, blue wire; leaves blue current.
 void drawMarker(float x, float y, float z);
 

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+
+#include "app/state.hpp"
+#include "curves/rbf.hpp"
+#include "numeric/matrix.hpp"
+
+// solveRbfSystem inverts its matrix without carrying an identity along as
+// right-hand sides, and keeps the inverse while only the points change. The
+// coefficients must be bit for bit those of the solve that builds and inverts
+// the matrix afresh with the identity (kept here as the reference), for every
+// basis, degree and size, also when the system is singular and only partly
+// reduced, and after any sequence of edits.
+
+namespace {
+
+// The solve as first written: identity right-hand sides, then the products.
+void referenceSolve(decltype(AppState::rbfCoefficients)& coefficients) {
+    const AppState& s = appState;
+    const int n = s.pointCount;
+    const int d = s.polyDegree;
+    const int size = n + d + 1;
+    double** a = allocRealMatrix(1, size, 1, size);
+    double** b = allocRealMatrix(1, size, 1, size);
+    for (int i = 1; i <= size; ++i) {
+        b[i][i] = 1.0;
+    }
+    fillRbfSystem(a, s.knots.data(), n, d);
+    solveGaussJordan(a, size, b, size);
+    for (int i = 1; i <= size; ++i) {
+        for (int c = 0; c < dimension; ++c) {
+            float sum = 0.0f;
+            for (int j = 1; j <= n; ++j) {
+                sum = static_cast<float>(sum + a[i][d + 1 + j] * s.controlPoints[j - 1][c]);
+            }
+            coefficients[i - 1][c] = sum;
+        }
+    }
+    freeRealMatrix(b, 1, size, 1, size);
+    freeRealMatrix(a, 1, size, 1, size);
+}
+
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void expectSolveMatchesReference() {
+    decltype(AppState::rbfCoefficients) want{};
+    referenceSolve(want);
+    // Rows the solve does not write must not matter: start from other values.
+    for (auto& p : appState.rbfCoefficients) {
+        p = {-1.0f, -2.0f, -3.0f};
+    }
+    solveRbfSystem();
+    const int rows = appState.pointCount + appState.polyDegree + 1;
+    for (int i = 0; i < rows; ++i) {
+        for (int k = 0; k < dimension; ++k) {
+            ASSERT_TRUE(sameBits(appState.rbfCoefficients[i][k], want[i][k]))
+                << "row " << i << " coordinate " << k << ": " << appState.rbfCoefficients[i][k]
+                << " != " << want[i][k];
+        }
+    }
+}
+
+struct SolveCase {
+    int n;
+    int degree;
+    BasisKind basis;
+    float shape;
+    bool repeatedCentres;  // as B-spline knots leave them: singular
+};
+
+class RbfSolveTest : public testing::Test {
+  protected:
+    void SetUp() override { appState = AppState{}; }
+    void TearDown() override { appState = AppState{}; }
+};
+
+TEST_F(RbfSolveTest, CoefficientsAreThoseOfTheSolveWithIdentity) {
+    const SolveCase cases[] = {
+        {1, 0, BasisKind::Mq1, 1.0f, false},   {2, 1, BasisKind::Mq1, 1.0f, false},
+        {3, 1, BasisKind::Mq3, 0.5f, false},   {7, 3, BasisKind::Gaussian, 1.0f, false},
+        {10, 0, BasisKind::Mq1, 0.0f, false},  {33, 2, BasisKind::Mq3, 2.25f, false},
+        {64, 1, BasisKind::Mq1, 1.0f, false},  {64, 1, BasisKind::Gaussian, 0.0125f, false},
+        {124, 3, BasisKind::Mq1, 1.0f, false}, {126, 1, BasisKind::Mq1, 1.0f, false},
+        {126, 1, BasisKind::Mq3, 1.0f, false}, {127, 0, BasisKind::Gaussian, 1.0f, false},
+        {1, 3, BasisKind::Mq1, 1.0f, false},   {20, 3, BasisKind::Mq1, 1.0f, true},
+        {124, 3, BasisKind::Mq3, 0.75f, true},
+    };
+    std::uint32_t r = 12345;
+    auto next = [&r] {
+        r = r * 1664525u + 1013904223u;
+        return static_cast<float>(r >> 8) / static_cast<float>(1u << 24);
+    };
+    for (const SolveCase& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "n " << c.n << " d " << c.degree << " basis " << static_cast<int>(c.basis)
+                     << " repeated " << c.repeatedCentres);
+        appState = AppState{};
+        appState.pointCount = c.n;
+        appState.polyDegree = c.degree;
+        appState.basisKind = c.basis;
+        appState.shapeR = c.shape;
+        for (int i = 0; i < c.n; ++i) {
+            appState.controlPoints[i] = {800 * next(), 600 * next(), 400 * next() - 200};
+            appState.knots[i] = c.repeatedCentres ? static_cast<float>(i / 4) / 3.0f
+                                                  : static_cast<float>(i) + 0.25f * next();
+        }
+        expectSolveMatchesReference();
+    }
+}
+
+// Dragging points re-solves with the matrix it had; every other change must
+// make a new one. Each step changes one thing in the same record.
+TEST_F(RbfSolveTest, EveryChangeOfTheMatrixIsSeen) {
+    appState.pointCount = 126;
+    appState.polyDegree = 1;
+    for (int i = 0; i < 126; ++i) {
+        appState.controlPoints[i] = {static_cast<float>(100 + 5 * i),
+                                     static_cast<float>(300 + (i * 37) % 200),
+                                     static_cast<float>((i * 53) % 400 - 200)};
+        appState.knots[i] = static_cast<float>(i);
+    }
+    const std::function<void()> steps[] = {
+        [] {},
+        [] { appState.controlPoints[10].x += 7.0f; },
+        [] {
+            appState.controlPoints[125] = {1.0f, 2.0f, 3.0f};
+        },
+        [] { appState.shapeR = appState.shapeR + AppState::shapeStep; },
+        [] { appState.shapeR = -0.0f; },
+        [] { appState.shapeR = 0.0f; },
+        [] { appState.basisKind = BasisKind::Mq3; },
+        [] { appState.basisKind = BasisKind::Gaussian; },
+        [] { appState.knots[64] = 63.5f; },
+        [] { appState.knots[0] = -0.0f; },
+        [] { appState.polyDegree = 0; },
+        [] {
+            appState.polyDegree = 2;
+            appState.pointCount = 125;
+        },
+        [] { appState.pointCount = 3; },
+        [] { appState.pointCount = 0; },
+        [] {
+            appState.pointCount = 124;
+            appState.polyDegree = 3;
+        },
+        [] { appState.controlPoints[0].y -= 50.0f; },
+    };
+    int step = 0;
+    for (const auto& change : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << step++);
+        change();
+        expectSolveMatchesReference();
+    }
+}
+
+}  // namespace
