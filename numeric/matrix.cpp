@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -14,6 +15,34 @@ namespace {
 
 // Smallest pivot magnitude the solver accepts.
 constexpr double pivotTolerance = 1e-20;
+
+// Two doubles worked on together. Arithmetic on them is lane by lane, so each
+// lane rounds exactly as the same scalar expression would.
+using Lanes = double __attribute__((vector_size(16)));
+constexpr int laneCount = 2;
+
+Lanes loadLanes(const double* p) {
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void storeLanes(double* p, Lanes v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// target[l] -= source[l] * d for l = 1 .. count, two columns at a time. The
+// rows are distinct: the pivot row is never its own target.
+void subtractScaledRow(double* target, const double* source, double d, int count) {
+    const Lanes factor = {d, d};
+    int l = 1;
+    for (; l + laneCount - 1 <= count; l += laneCount) {
+        storeLanes(target + l, loadLanes(target + l) - loadLanes(source + l) * factor);
+    }
+    for (; l <= count; ++l) {
+        target[l] -= source[l] * d;
+    }
+}
 
 void swapValues(double& x, double& y) {
     const double t = x;
@@ -73,18 +102,24 @@ int solveGaussJordan(double** a, int n, double** b, int m) {
     int* pivotRow = allocIndexVector(1, n);
     int* pivotColumn = allocIndexVector(1, n);
     int* useCount = allocIndexVector(1, n);
+    // The columns that hold no pivot yet, in increasing order.
+    int* freeColumns = allocIndexVector(1, n);
+    int freeCount = n;
     auto release = [&]() {
+        freeIndexVector(freeColumns, 1, n);
         freeIndexVector(useCount, 1, n);
         freeIndexVector(pivotColumn, 1, n);
         freeIndexVector(pivotRow, 1, n);
     };
     for (int j = 1; j <= n; ++j) {
         useCount[j] = 0;
+        freeColumns[j] = j;
     }
 
     for (int i = 1; i <= n; ++i) {
-        // Full pivoting over the rows and columns that hold no pivot yet.
-        // ">=" lets the last of several equal candidates win.
+        // Full pivoting over the rows and columns that hold no pivot yet,
+        // row by row and left to right. ">=" lets the last of several equal
+        // candidates win.
         double biggest = 0.0;
         int row = 0;
         int col = 0;
@@ -92,16 +127,14 @@ int solveGaussJordan(double** a, int n, double** b, int m) {
             if (useCount[j] == 1) {
                 continue;
             }
-            for (int k = 1; k <= n; ++k) {
-                if (useCount[k] == 0) {
-                    if (std::fabs(a[j][k]) >= biggest) {
-                        biggest = std::fabs(a[j][k]);
-                        row = j;
-                        col = k;
-                    }
-                } else if (useCount[k] > 1) {
-                    release();
-                    return 0;
+            const double* candidates = a[j];
+            for (int f = 1; f <= freeCount; ++f) {
+                const int k = freeColumns[f];
+                const double size = std::fabs(candidates[k]);
+                if (size >= biggest) {
+                    biggest = size;
+                    row = j;
+                    col = k;
                 }
             }
         }
@@ -110,6 +143,14 @@ int solveGaussJordan(double** a, int n, double** b, int m) {
             release();
             return 0;
         }
+        int f = 1;
+        while (freeColumns[f] != col) {
+            ++f;
+        }
+        for (; f < freeCount; ++f) {
+            freeColumns[f] = freeColumns[f + 1];
+        }
+        --freeCount;
         ++useCount[col];
 
         // Move the pivot onto the diagonal; the column order is restored at the end.
@@ -144,11 +185,9 @@ int solveGaussJordan(double** a, int n, double** b, int m) {
             }
             const double d = a[r][col];
             a[r][col] = 0.0;
-            for (int l = 1; l <= n; ++l) {
-                a[r][l] -= a[col][l] * d;
-            }
-            for (int l = 1; l <= m; ++l) {
-                b[r][l] -= b[col][l] * d;
+            subtractScaledRow(a[r], a[col], d, n);
+            if (m > 0) {
+                subtractScaledRow(b[r], b[col], d, m);
             }
         }
     }
@@ -166,12 +205,37 @@ int solveGaussJordan(double** a, int n, double** b, int m) {
     return 1;
 }
 
+// Each entry is the sum of a[i][k] * b[k][j] over increasing k, started from
+// zero. Eight entries of a row are summed side by side in registers, reading
+// b along its rows; every entry still receives the same products in the same
+// order, so the sums are bit for bit those of one entry at a time.
 void multiplyMatrices(double** a, double** b, double** c, int rows, int inner, int cols) {
+    constexpr int block = 4 * laneCount;
     for (int i = 1; i <= rows; ++i) {
-        for (int j = 1; j <= cols; ++j) {
+        const double* rowA = a[i];
+        int j = 1;
+        for (; j + block - 1 <= cols; j += block) {
+            Lanes s0 = {0.0, 0.0};
+            Lanes s1 = s0;
+            Lanes s2 = s0;
+            Lanes s3 = s0;
+            for (int k = 1; k <= inner; ++k) {
+                const Lanes factor = {rowA[k], rowA[k]};
+                const double* rowB = b[k] + j;
+                s0 += factor * loadLanes(rowB);
+                s1 += factor * loadLanes(rowB + laneCount);
+                s2 += factor * loadLanes(rowB + 2 * laneCount);
+                s3 += factor * loadLanes(rowB + 3 * laneCount);
+            }
+            storeLanes(c[i] + j, s0);
+            storeLanes(c[i] + j + laneCount, s1);
+            storeLanes(c[i] + j + 2 * laneCount, s2);
+            storeLanes(c[i] + j + 3 * laneCount, s3);
+        }
+        for (; j <= cols; ++j) {
             double sum = 0.0;
             for (int k = 1; k <= inner; ++k) {
-                sum += a[i][k] * b[k][j];
+                sum += rowA[k] * b[k][j];
             }
             c[i][j] = sum;
         }
