@@ -125,11 +125,15 @@ void reduceDegree(double alpha, Point3* out) {
     for (int i = 0; i < nIn; ++i) {
         binomials[i] = binomial(degree, i);
     }
+    // The beta factor depends on i + j alone: one value per anti-diagonal.
+    std::array<double, 2 * maxPoints - 1> betas{};
+    for (int k = 0; k <= 2 * degree; ++k) {
+        betas[k] = betaFunction(2.0 * degree - k + alpha + 1.0, k + alpha + 1.0);
+    }
     double** g = allocRealMatrix(1, nIn, 1, nIn);
     for (int i = 0; i < nIn; ++i) {
         for (int j = 0; j < nIn; ++j) {
-            g[i + 1][j + 1] = fourAlpha * binomials[i] * binomials[j] *
-                              betaFunction(2.0 * degree - i - j + alpha + 1.0, i + j + alpha + 1.0);
+            g[i + 1][j + 1] = fourAlpha * binomials[i] * binomials[j] * betas[i + j];
         }
     }
 

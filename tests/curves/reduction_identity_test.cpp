@@ -11,8 +11,8 @@
 #include "numeric/gamma.hpp"
 #include "numeric/matrix.hpp"
 
-// reduceDegree forms each binomial of its Gram matrix once and inverts the
-// normal matrix without identity right-hand sides. The reduced polygons must
+// reduceDegree forms each binomial and each beta value of its Gram matrix
+// once and inverts the normal matrix without identity right-hand sides. The reduced polygons must
 // be bit for bit those of the reduction as first written, kept here as the
 // reference, for the weights of the h, j and l keys and up to full capacity.
 
