@@ -26,6 +26,8 @@ constexpr int frameMemoryTrimThreshold = 128 * 1024 * 1024;
 constexpr float barMargin = 25.0f;
 constexpr float highlightEdge = markerSize * 3.0f / 4.0f;
 
+}  // namespace
+
 // Weights of the six reductions in the family overlay are fixed; the overlay
 // grades their colours from dark to light red.
 void drawFamilyOverlay() {
@@ -37,14 +39,23 @@ void drawFamilyOverlay() {
         drawLineStrip(s.familyCurves[i].data(), s.pointCount - 1);
         drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1);
     }
-    // Spread between the extreme weights at each point.
-    for (int j = 0; j <= s.pointCount - 2; ++j) {
+    // Spread between the extreme weights at each point: one segment each, all
+    // in one primitive (a batch of its own per segment would cost a draw each).
+    if (s.pointCount >= 2) {
+        glBegin(GL_LINES);
         glColor3f(1.0f, 0.125f, 0.125f);
-        const Point3 spread[2] = {s.familyCurves[0][j], s.familyCurves[familySize - 1][j]};
-        drawLineStrip(spread, 2);
+        for (int j = 0; j <= s.pointCount - 2; ++j) {
+            const Point3& a = s.familyCurves[0][j];
+            const Point3& b = s.familyCurves[familySize - 1][j];
+            glVertex3f(a.x, a.y, a.z);
+            glVertex3f(b.x, b.y, b.z);
+        }
+        glEnd();
     }
     glLineWidth(3.0f);
 }
+
+namespace {
 
 // The marker cube, face by face: each face lists its corners (signs of the
 // half edge) counter-clockwise seen from outside, starting at the corner that
@@ -52,6 +63,10 @@ void drawFamilyOverlay() {
 // order. GLUT sends its cubes from client-side vertex arrays, which Mesa copies
 // into a fresh buffer on every call; 256 markers a frame made that the largest
 // cost of a redraw. Immediate mode batches a cube's vertices instead.
+constexpr GLfloat grey[3] = {0.5f, 0.5f, 0.5f};
+constexpr GLfloat blue[3] = {0.0f, 0.0f, 1.0f};
+constexpr GLfloat red[3] = {1.0f, 0.0f, 0.0f};
+
 struct CubeFace {
     float normal[3];
     float corners[4][3];
@@ -71,9 +86,13 @@ void cubeCorner(const float (&corner)[3], float half) {
 }
 
 // Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube.
-void solidCube(float edge) {
+// The colour is set inside the primitive: set between primitives it would end
+// the renderer's batch, and a marker would cost two draws instead of one. It
+// stays the current colour afterwards, as if set just before.
+void solidCube(float edge, const GLfloat (&colour)[3]) {
     const float half = edge / 2.0f;
     glBegin(GL_TRIANGLES);
+    glColor3fv(colour);
     for (const CubeFace& f : cubeFaces) {
         glNormal3fv(f.normal);
         cubeCorner(f.corners[0], half);
@@ -91,9 +110,10 @@ void solidCube(float edge) {
 // draw of its own; separate segments in one primitive reach the rasteriser as
 // the same lines (the loop's last segment closes on its first corner) without
 // the six draws per cube.
-void wireCube(float edge) {
+void wireCube(float edge, const GLfloat (&colour)[3]) {
     const float half = edge / 2.0f;
     glBegin(GL_LINES);
+    glColor3fv(colour);
     for (const CubeFace& f : cubeFaces) {
         glNormal3fv(f.normal);
         for (int k = 0; k < 4; ++k) {
@@ -127,20 +147,16 @@ void drawLineStrip(const Point3* points, int count) {
 void drawMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    solidCube(markerSize);
-    glColor3f(0.0f, 0.0f, 1.0f);
-    wireCube(markerSize + 1);
+    solidCube(markerSize, grey);
+    wireCube(markerSize + 1, blue);
     glPopMatrix();
 }
 
 void drawHighlightMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    glColor3f(1.0f, 0.0f, 0.0f);
-    solidCube(highlightEdge);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    wireCube(highlightEdge + 0.25f);
+    solidCube(highlightEdge, red);
+    wireCube(highlightEdge + 0.25f, grey);
     glColor3f(1.0f, 0.0f, 0.0f);
     glPopMatrix();
 }

@@ -22,5 +22,9 @@ void drawHighlightMarker(float x, float y, float z);
 // Bezier and B-spline modes) the knot handles and the animation marker.
 void drawParameterBar();
 
+// The six reduced polygons and their Bezier curves in graded reds at width
+// 0.5, then one segment per point between the extreme weights; width 3 after.
+void drawFamilyOverlay();
+
 // Draws points[0..count-1] as one GL line strip (nothing for count <= 0).
 void drawLineStrip(const Point3* points, int count);

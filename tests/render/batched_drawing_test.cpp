@@ -1,17 +1,22 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
 
 #include "app/state.hpp"
+#include "curves/bezier.hpp"
 #include "render/display.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 
-// The markers draw their cubes themselves instead of through GLUT; what
-// reaches the rasteriser and the pixels must be exactly what GLUT's cubes gave.
+// The markers draw their cubes themselves instead of through GLUT, and set
+// their colours inside their primitives; the family overlay sends its spread
+// segments as one primitive. What reaches the rasteriser, the pixels and the
+// colour left current must be exactly what GLUT's cubes and one strip per
+// segment gave.
 
 namespace {
 
@@ -63,6 +68,14 @@ void expectIdentical(const std::vector<FbItem>& got, const std::vector<FbItem>& 
     }
 }
 
+std::vector<float> currentColourAfter(const std::function<void()>& draw) {
+    glColor4f(0.25f, 0.75f, 0.125f, 1.0f);
+    draw();
+    std::vector<float> colour(4);
+    glGetFloatv(GL_CURRENT_COLOR, colour.data());
+    return colour;
+}
+
 std::vector<unsigned char> pixelsOf(const std::function<void()>& draw) {
     glClear(GL_COLOR_BUFFER_BIT);
     draw();
@@ -103,6 +116,9 @@ TEST_F(MarkerTest, CubesAreExactlyGlutsInEveryView) {
         expectIdentical(captureFeedback(turned(drawMarker)), captureFeedback(turned(glutMarker)));
         expectIdentical(captureFeedback(turned(drawHighlightMarker)),
                         captureFeedback(turned(glutHighlightMarker)));
+        EXPECT_EQ(currentColourAfter(turned(drawMarker)), currentColourAfter(turned(glutMarker)));
+        EXPECT_EQ(currentColourAfter(turned(drawHighlightMarker)),
+                  currentColourAfter(turned(glutHighlightMarker)));
         EXPECT_TRUE(pixelsOf(turned(drawMarker)) == pixelsOf(turned(glutMarker)));
         EXPECT_TRUE(pixelsOf(turned(drawHighlightMarker)) == pixelsOf(turned(glutHighlightMarker)));
     }
@@ -129,6 +145,68 @@ TEST_F(MarkerTest, FullFrameOfMarkersHasGlutsPixels) {
                 pixelsOf(frame(glutMarker, glutHighlightMarker)));
     expectIdentical(captureFeedback(frame(drawMarker, drawHighlightMarker)),
                     captureFeedback(frame(glutMarker, glutHighlightMarker)));
+}
+
+// The overlay as first written: one two-point strip per spread segment, each
+// after its own colour call.
+void stripByStripFamilyOverlay() {
+    AppState& s = appState;
+    glLineWidth(0.5f);
+    for (int i = 0; i < familySize; ++i) {
+        const float grade = static_cast<float>(i) / 12.0f;
+        glColor3f(grade + 0.25f, grade, grade);
+        drawLineStrip(s.familyCurves[i].data(), s.pointCount - 1);
+        drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1);
+    }
+    for (int j = 0; j <= s.pointCount - 2; ++j) {
+        glColor3f(1.0f, 0.125f, 0.125f);
+        const Point3 spread[2] = {s.familyCurves[0][j], s.familyCurves[familySize - 1][j]};
+        drawLineStrip(spread, 2);
+    }
+    glLineWidth(3.0f);
+}
+
+class FamilyBatchTest : public MarkerTest {
+  protected:
+    void TearDown() override {
+        appState = AppState{};
+        MarkerTest::TearDown();
+    }
+};
+
+// Reduced polygons of large polygons lie far outside the window; the spread
+// segments then cross it, start or end outside it, or vanish.
+TEST_F(FamilyBatchTest, SpreadInOnePrimitiveDrawsWhatOneStripPerSegmentDrew) {
+    for (int n : {0, 1, 2, 3, 17, 64, maxPoints}) {
+        SCOPED_TRACE(testing::Message() << n << " points");
+        appState = AppState{};
+        appState.pointCount = n;
+        for (int i = 0; i < familySize; ++i) {
+            for (int j = 0; j < maxPoints - 1; ++j) {
+                const float t = static_cast<float>(j) / 16.0f;
+                const float reach = static_cast<float>(i * i) * (j % 3 == 0 ? 400.0f : 7.5f);
+                appState.familyCurves[static_cast<size_t>(i)][static_cast<size_t>(j)] = {
+                    400.0f + 300.0f * std::cos(t) + reach * std::sin(3.0f * t),
+                    300.0f + 200.0f * std::sin(t) - reach, static_cast<float>(j % 7) * 13.0f};
+            }
+        }
+        auto turned = [](void (*overlay)()) {
+            return [overlay] {
+                glLoadIdentity();
+                glTranslatef(400, 300, 0);
+                glRotatef(20, 1, 0, 0);
+                glRotatef(-35, 0, 1, 0);
+                glTranslatef(-400, -300, 0);
+                overlay();
+            };
+        };
+        expectIdentical(captureFeedback(turned(drawFamilyOverlay)),
+                        captureFeedback(turned(stripByStripFamilyOverlay)));
+        EXPECT_EQ(currentColourAfter(turned(drawFamilyOverlay)),
+                  currentColourAfter(turned(stripByStripFamilyOverlay)));
+        EXPECT_TRUE(pixelsOf(turned(drawFamilyOverlay)) ==
+                    pixelsOf(turned(stripByStripFamilyOverlay)));
+    }
 }
 
 }  // namespace
