@@ -1,14 +1,12 @@
 #include <GL/glut.h>
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 
 #include "app/state.hpp"
 #include "bench_window.hpp"
 #include "curves/bezier.hpp"
 #include "curves/bspline.hpp"
 #include "curves/lagrange.hpp"
-#include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
 
 // One display of each curve on its own: the drawer the display callback calls
@@ -16,24 +14,6 @@
 // polygon the mode draws.
 
 namespace {
-
-// A wavy polygon across the window with the mode's default parameters.
-void setScene(CurveMode mode, int n, int degree) {
-    appState = AppState{};
-    appState.windowWidth = 800;
-    appState.windowHeight = 600;
-    appState.pointCount = n;
-    appState.polyDegree = degree;
-    for (int i = 0; i < n; ++i) {
-        const double s = static_cast<double>(i) / n;
-        appState.controlPoints[i] = {static_cast<float>(50 + 700 * s),
-                                     static_cast<float>(300 + 200 * std::sin(12 * s)),
-                                     static_cast<float>((i * 37) % 400 - 200)};
-    }
-    appState.curveMode = mode;
-    assignParameters();
-    solveRbfSystem();
-}
 
 void finishDrawing(void (*draw)()) {
     draw();
@@ -51,7 +31,7 @@ void BM_CurveDisplay(benchmark::State& state) {
         return;
     }
     const auto mode = static_cast<CurveMode>(state.range(0));
-    setScene(mode, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    setWavyPolygon(mode, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
     void (*draw)() = nullptr;
     switch (mode) {
         case CurveMode::Lagrange:
@@ -96,7 +76,7 @@ void BM_LagrangeDisplayNewNodes(benchmark::State& state) {
         state.SkipWithError("no display");
         return;
     }
-    setScene(CurveMode::Lagrange, maxPoints, 1);
+    setWavyPolygon(CurveMode::Lagrange, maxPoints, 1);
     const float node = appState.knots[64];
     int step = 0;
     for (auto _ : state) {
@@ -114,7 +94,7 @@ void BM_BezierDisplayNewCount(benchmark::State& state) {
         state.SkipWithError("no display");
         return;
     }
-    setScene(CurveMode::Bezier, maxPoints, 1);
+    setWavyPolygon(CurveMode::Bezier, maxPoints, 1);
     int step = 0;
     for (auto _ : state) {
         const int count = maxPoints - step++ % 3;
@@ -128,7 +108,8 @@ BENCHMARK(BM_BezierDisplayNewCount)->Unit(benchmark::kMillisecond);
 // The RBF re-solve of every point drag. At 128 points the system (130
 // unknowns) does not fit the store and the solve refuses at once.
 void BM_SolveRbfSystem(benchmark::State& state) {
-    setScene(CurveMode::Rbf, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    setWavyPolygon(CurveMode::Rbf, static_cast<int>(state.range(0)),
+                   static_cast<int>(state.range(1)));
     for (auto _ : state) {
         solveRbfSystem();
         benchmark::DoNotOptimize(appState.rbfCoefficients[0][0]);

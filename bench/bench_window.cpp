@@ -2,9 +2,12 @@
 
 #include <GL/freeglut.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "app/window.hpp"
+#include "curves/parameters.hpp"
+#include "curves/rbf.hpp"
 
 bool ensureBenchWindow() {
     if (std::getenv("DISPLAY") == nullptr) {
@@ -23,4 +26,21 @@ bool ensureBenchWindow() {
     }
     onReshape(800, 600);
     return true;
+}
+
+void setWavyPolygon(CurveMode mode, int n, int degree) {
+    appState = AppState{};
+    appState.windowWidth = 800;
+    appState.windowHeight = 600;
+    appState.pointCount = n;
+    appState.polyDegree = degree;
+    for (int i = 0; i < n; ++i) {
+        const double s = static_cast<double>(i) / n;
+        appState.controlPoints[i] = {static_cast<float>(50 + 700 * s),
+                                     static_cast<float>(300 + 200 * std::sin(12 * s)),
+                                     static_cast<float>((i * 37) % 400 - 200)};
+    }
+    appState.curveMode = mode;
+    assignParameters();
+    solveRbfSystem();
 }
