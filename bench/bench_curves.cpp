@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 
-
 #include "app/state.hpp"
 #include "bench_window.hpp"
 #include "curves/bspline.hpp"

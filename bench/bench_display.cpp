@@ -1,7 +1,6 @@
 #include <GL/glut.h>
 #include <benchmark/benchmark.h>
 
-
 #include "app/state.hpp"
 #include "bench_window.hpp"
 #include "curves/bezier.hpp"
