@@ -57,16 +57,17 @@ void drawFamilyOverlay() {
 
 namespace {
 
+// The markers' colours.
+constexpr GLfloat grey[3] = {0.5f, 0.5f, 0.5f};
+constexpr GLfloat blue[3] = {0.0f, 0.0f, 1.0f};
+constexpr GLfloat red[3] = {1.0f, 0.0f, 0.0f};
+
 // The marker cube, face by face: each face lists its corners (signs of the
 // half edge) counter-clockwise seen from outside, starting at the corner that
 // GLUT's own cube starts it with, so both draw the same primitives in the same
 // order. GLUT sends its cubes from client-side vertex arrays, which Mesa copies
 // into a fresh buffer on every call; 256 markers a frame made that the largest
 // cost of a redraw. Immediate mode batches a cube's vertices instead.
-constexpr GLfloat grey[3] = {0.5f, 0.5f, 0.5f};
-constexpr GLfloat blue[3] = {0.0f, 0.0f, 1.0f};
-constexpr GLfloat red[3] = {1.0f, 0.0f, 0.0f};
-
 struct CubeFace {
     float normal[3];
     float corners[4][3];
