@@ -68,17 +68,7 @@ bool samePolygon(const ControlPolygon& a, const ControlPolygon& b) {
     return std::memcmp(a.data(), b.data(), sizeof(ControlPolygon)) == 0;
 }
 
-class CapacityTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
-    }
-    void TearDown() override {
-        glutIdleFunc(nullptr);
-        appState = AppState{};
-    }
-};
+class CapacityTest : public tvtest::AppTest {};
 
 // Lagrange and RBF use one node per point, Bezier n - 1 zeros and n - 1 ones,
 // B-spline n + d + 1 knots: each at 128 exactly, and one step further.

@@ -39,20 +39,7 @@ void clickPoints(const std::vector<std::pair<int, int>>& points) {
     }
 }
 
-class CommandsTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
-    }
-    void TearDown() override {
-        glutIdleFunc(nullptr);
-        if (appState.traceFile != nullptr) {
-            std::fclose(appState.traceFile);
-        }
-        appState = AppState{};
-    }
-};
+class CommandsTest : public tvtest::AppTest {};
 
 TEST_F(CommandsTest, CurveEntriesAndTheirKeysSetTheModeAndDropOverlays) {
     struct Case {

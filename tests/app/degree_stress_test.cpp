@@ -51,17 +51,7 @@ bool drawsCurve() {
     return false;
 }
 
-class DegreeStressTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
-    }
-    void TearDown() override {
-        glutIdleFunc(nullptr);
-        appState = AppState{};
-    }
-};
+class DegreeStressTest : public tvtest::AppTest {};
 
 // The curve exists while the knot vector (n + d + 1 <= 128, d < n) or the RBF
 // system (n + d + 1 <= 128) fits, and then simply is not drawn. In between, an

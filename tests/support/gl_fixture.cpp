@@ -2,6 +2,9 @@
 
 #include <GL/glut.h>
 
+#include <cstdio>
+
+#include "app/state.hpp"
 #include "app/window.hpp"
 
 namespace tvtest {
@@ -26,6 +29,19 @@ void GlTest::SetUp() {
     onReshape(800, 600);
     glLoadIdentity();
     glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+void AppTest::SetUp() {
+    GlTest::SetUp();
+    appState = AppState{};
+}
+
+void AppTest::TearDown() {
+    glutIdleFunc(nullptr);
+    if (appState.traceFile != nullptr) {
+        std::fclose(appState.traceFile);
+    }
+    appState = AppState{};
 }
 
 }  // namespace tvtest

@@ -15,4 +15,12 @@ class GlTest : public ::testing::Test {
     void SetUp() override;
 };
 
+// GlTest with a fresh state record before and after each test; afterwards no
+// idle callback runs and no trace file stays open.
+class AppTest : public GlTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 }  // namespace tvtest
