@@ -80,7 +80,7 @@ struct AppState {
     int pointCount = 0;               // valid entries of controlPoints, 0..128
     ControlPolygon enteredPolygon{};  // the polygon as entered and last dragged; reload restores it
     int enteredPointCount = 0;        // grows with every appended point, 0 on clear, 0..128
-    ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction); also scratch
+    ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction), shown
     int auxPointCount = 0;            // 0 or less: the comparison polygon is not drawn
     ControlPolygon workPolygon{};     // scratch of subdivision, Bezier construction, reduction
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights

@@ -33,7 +33,7 @@ void insertKnot() {
     const int m = s.knotCount;
     const int d = s.polyDegree;
     const ControlPolygon& p = s.controlPoints;
-    ControlPolygon& q = s.auxPolygon;
+    ControlPolygon q;  // the new polygon; the comparison polygon may be on screen
     const double newKnot = s.knots[index];
 
     // Points whose support ends before the new knot keep their place, those

@@ -57,7 +57,7 @@ void marker(const Point3& p) {
 // Each line through two neighbouring points is extended to the third node, and
 // the curve point is the blend of the two lines at u.
 Point3 nevilleThree(const double* t, const Point3* p, double u) {
-    ControlPolygon& a = appState.auxPolygon;
+    std::array<Point3, 5> a;
     a[0] = extend((t[2] - t[0]) / (t[1] - t[0]), p[1], (t[2] - t[1]) / (t[1] - t[0]), p[0]);
     a[2] = extend((t[2] - t[0]) / (t[2] - t[1]), p[1], (t[1] - t[0]) / (t[2] - t[1]), p[2]);
     segment(p[0], a[0]);
@@ -77,7 +77,7 @@ Point3 nevilleThree(const double* t, const Point3* p, double u) {
 // t0 .. t3; the second level gives the quadratics through P0..P2 and P1..P3,
 // the third their blend, the cubic.
 Point3 nevilleFour(const double* t, const Point3* p, double u) {
-    ControlPolygon& a = appState.auxPolygon;
+    std::array<Point3, 13> a;
     a[0] = extend((t[2] - t[0]) / (t[1] - t[0]), p[1], (t[2] - t[1]) / (t[1] - t[0]), p[0]);
     a[1] = extend((t[3] - t[0]) / (t[1] - t[0]), p[1], (t[3] - t[1]) / (t[1] - t[0]), p[0]);
     a[2] = extend((t[2] - t[0]) / (t[2] - t[1]), p[1], (t[1] - t[0]) / (t[2] - t[1]), p[2]);

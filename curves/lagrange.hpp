@@ -21,6 +21,6 @@ void sampleLagrangeCurve(const float* t, int n, Point3* out);
 void evalLagrange(Point3& out, const float* t, float u, int n);
 
 // Draws Neville's construction at u, for 0 <= u <= t[n-1] (full for 3 and 4
-// points using auxPolygon[0..12], else only the curve point); out receives the
+// points, else only the curve point); out receives the
 // curve point when one is drawn. Nothing when two nodes are equal.
 void drawNevilleConstruction(Point3& out, const float* t, float u, int n);

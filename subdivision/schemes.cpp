@@ -80,16 +80,17 @@ void fourPointStep(FourPointRule rule, double w, FrameStyle frame) {
         return;
     }
     for (int i = 0; i < n; ++i) {
+        std::array<Point3, fourPointStencil> around;
         for (int k = 0; k < fourPointStencil; ++k) {
-            s.auxPolygon[k] = s.controlPoints[wrapIndex(i - 1 + k, n)];
+            around[k] = s.controlPoints[wrapIndex(i - 1 + k, n)];
         }
         for (int c = 0; c < dimension; ++c) {
-            const double s0 = s.auxPolygon[0][c];
-            const double s1 = s.auxPolygon[1][c];
-            const double s2 = s.auxPolygon[2][c];
-            const double s3 = s.auxPolygon[3][c];
+            const double s0 = around[0][c];
+            const double s1 = around[1][c];
+            const double s2 = around[2][c];
+            const double s3 = around[3][c];
             if (rule == FourPointRule::Interpolating) {
-                s.workPolygon[2 * i][c] = s.auxPolygon[1][c];
+                s.workPolygon[2 * i][c] = around[1][c];
                 s.workPolygon[2 * i + 1][c] =
                     static_cast<float>((0.5 + w) * (s1 + s2) - w * (s0 + s3));
             } else {
@@ -142,10 +143,11 @@ void rbfSubdivisionStep(int stencilSize) {
     }
     const float h = s.paramSpacing;
     const int half = stencil / 2 - 1;
+    std::array<Point3, localCapacity> around;
     for (int i = 0; i < n; ++i) {
         const int first = i - half;
         for (int k = first; k < first + stencil; ++k) {
-            s.auxPolygon[k - first] = s.controlPoints[wrapIndex(k, n)];
+            around[k - first] = s.controlPoints[wrapIndex(k, n)];
             s.extendedKnots[k - first] = extendedParameter(k, n, h);
         }
         buildRbfMaskTable();
@@ -156,7 +158,7 @@ void rbfSubdivisionStep(int stencilSize) {
             for (int c = 0; c < dimension; ++c) {
                 s.rbfCoefficients[m][c] = 0.0f;
                 for (int k = 0; k < stencil; ++k) {
-                    s.rbfCoefficients[m][c] += mask[m][d + 1 + k] * s.auxPolygon[k][c];
+                    s.rbfCoefficients[m][c] += mask[m][d + 1 + k] * around[k][c];
                 }
             }
         }
@@ -184,8 +186,8 @@ void rbfSubdivisionStep(int stencilSize) {
             float maskX = 0.0f;
             float maskY = 0.0f;
             for (int k = 0; k < stencil; ++k) {
-                maskX += weights[k] * s.auxPolygon[k].x;
-                maskY += weights[k] * s.auxPolygon[k].y;
+                maskX += weights[k] * around[k].x;
+                maskY += weights[k] * around[k].y;
             }
             writeTracePointLine(i, weights.data(), stencil, maskX, maskY, q);
         }

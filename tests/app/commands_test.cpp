@@ -11,6 +11,7 @@
 #include "app/commands.hpp"
 #include "app/mouse.hpp"
 #include "app/state.hpp"
+#include "render/display.hpp"
 #include "support/gl_fixture.hpp"
 
 namespace {
@@ -288,6 +289,51 @@ TEST_F(CommandsTest, MPausesAndResumesFromTheSameFrame) {
     EXPECT_TRUE(appState.animating);
     onIdle();
     EXPECT_EQ(appState.animT, 10.0f / 64.0f);
+}
+
+// The comparison polygon is on screen, so nothing else may keep scratch in it:
+// not the Neville construction of a paused animation (3 and 4 points draw it
+// in full), redrawn frame after frame, and not a knot insertion.
+TEST_F(CommandsTest, ComparisonPolygonStaysTheReductionInLaterFrames) {
+    struct Case {
+        std::vector<std::pair<int, int>> points;
+        MenuCode curve;
+        bool insertKnot;
+    };
+    const Case cases[] = {
+        {{{150, 200}, {400, 450}, {650, 250}}, MenuCode::Lagrange, false},
+        {{{100, 200}, {300, 450}, {500, 150}, {700, 400}}, MenuCode::Lagrange, false},
+        {{{100, 200}, {300, 450}, {500, 150}, {700, 400}, {750, 200}}, MenuCode::Bspline, true},
+    };
+    for (const Case& c : cases) {
+        appState = AppState{};
+        clickPoints(c.points);
+        menu(c.curve);
+        key('m');
+        for (int frame = 0; frame < 20; ++frame) {
+            onIdle();
+        }
+        key('m');
+        key('h');
+        const int count = appState.auxPointCount;
+        ASSERT_EQ(count, static_cast<int>(c.points.size()) - 1);
+        const ControlPolygon reduced = appState.auxPolygon;
+        if (c.insertKnot) {
+            appState.activeKnot = 3;
+            key('i');
+            ASSERT_EQ(appState.pointCount, static_cast<int>(c.points.size()) + 1);
+        }
+        for (int frame = 0; frame < 3; ++frame) {
+            onDisplay();
+            key(' ');
+        }
+        EXPECT_EQ(appState.auxPointCount, count);
+        for (int i = 0; i < count; ++i) {
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_EQ(appState.auxPolygon[i][k], reduced[i][k]) << c.points.size() << " " << i;
+            }
+        }
+    }
 }
 
 TEST_F(CommandsTest, UpperCaseAndOtherKeysDoNothing) {
