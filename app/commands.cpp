@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/mouse.hpp"
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/degree.hpp"
 #include "curves/knot_insertion.hpp"

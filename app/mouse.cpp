@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"

@@ -7,10 +7,9 @@
 #include <array>
 #include <cstdio>
 
-// Capacity of every polygon, knot list, handle list and coefficient table.
-constexpr int maxPoints = 128;
-// Coordinates per point; every per-point copy or sum runs over x, y and z.
-constexpr int dimension = 3;
+#include "curves/geometry.hpp"
+#include "curves/rbf.hpp"
+
 // Edge of a marker cube in pixels, and the half-width of a hit square.
 constexpr int markerSize = 8;
 // Colour components that the drawing code combines in different orders.
@@ -19,21 +18,6 @@ constexpr float toneB = 0.5f;
 constexpr float toneC = 0.1f;
 // Number of degree-reduced polygons in the family overlay.
 constexpr int familySize = 6;
-
-// A point in window pixels: x to the right, y upwards from the lower-left
-// corner; z is a depth that only shows when the view is rotated.
-struct Point3 {
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
-
-    // Coordinate c (0 = x, 1 = y, 2 = z).
-    float& operator[](int c) { return c == 0 ? x : (c == 1 ? y : z); }
-    float operator[](int c) const { return c == 0 ? x : (c == 1 ? y : z); }
-};
-
-// Fixed-capacity polygon; the valid count lives in a separate field.
-using ControlPolygon = std::array<Point3, maxPoints>;
 
 // A draggable mark on the parameter bar, one per parameter value.
 struct KnotHandle {
@@ -48,10 +32,6 @@ enum class CurveMode : int { None = 0, Lagrange = 1, Bezier = 2, Rbf = 3, Bsplin
 // Which scheme the subdivision command runs; key a cycles through them.
 enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
 constexpr int subdivisionSchemeCount = 5;
-
-// Radial basis function; key b cycles through them.
-enum class BasisKind : int { Mq1 = 0, Mq3 = 1, Gaussian = 2 };
-constexpr int basisKindCount = 3;
 
 // What the left button holds.
 enum class DragMode : int { None = 0, Point = 1, Knot = 2 };
@@ -100,14 +80,14 @@ struct AppState {
     BasisKind basisKind = BasisKind::Mq1;
     float shapeR = 1.0f;                         // shape parameter r of the basis; unclamped
     static constexpr float shapeStep = 0.0125f;  // change of shapeR per key press
-    static constexpr float basisScale = 1.0f;    // factor c in the multiquadrics' x^2 + c^2 r^2
-    int polyDegree = 1;                          // RBF polynomial degree and B-spline degree, >= 0
-    static constexpr float tensionW = 0.0625f;   // tension of NR4 and UNR4
-    float reductionAlpha = -0.99999f;            // weight exponent of the degree reduction, > -1
-    static constexpr float alphaStep = 0.25f;    // change of reductionAlpha per key press
-    bool halveShapeOnSubdivision = true;         // rbf4/rbf6 steps halve shapeR
-    std::array<std::array<float, dimension>, maxPoints>
-        rbfCoefficients{};  // polynomial part, then weights
+    static constexpr float basisScale =
+        rbfBasisScale;                          // factor c in the multiquadrics' x^2 + c^2 r^2
+    int polyDegree = 1;                         // RBF polynomial degree and B-spline degree, >= 0
+    static constexpr float tensionW = 0.0625f;  // tension of NR4 and UNR4
+    float reductionAlpha = -0.99999f;           // weight exponent of the degree reduction, > -1
+    static constexpr float alphaStep = 0.25f;   // change of reductionAlpha per key press
+    bool halveShapeOnSubdivision = true;        // rbf4/rbf6 steps halve shapeR
+    RbfCoefficients rbfCoefficients{};          // polynomial part, then weights
     std::array<std::array<float, maxPoints>, maxPoints> rbfMaskTable{};  // inverse local RBF system
 
     // --- Interaction ---

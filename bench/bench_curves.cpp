@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "bench_window.hpp"
 #include "curves/bspline.hpp"

@@ -1,12 +1,14 @@
 #include <GL/glut.h>
 #include <benchmark/benchmark.h>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "bench_window.hpp"
 #include "curves/bezier.hpp"
 #include "curves/bspline.hpp"
 #include "curves/lagrange.hpp"
 #include "curves/rbf.hpp"
+#include "render/display.hpp"
 
 // One display of each curve on its own: the drawer the display callback calls
 // for the curve mode, finished by the renderer (glFinish), at the largest

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/rbf_system.hpp"
 #include "app/window.hpp"
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "curves/parameters.hpp"
+#include "app/rbf_system.hpp"
 #include "curves/rbf.hpp"
 
 namespace {

@@ -1,7 +1,5 @@
 #include "curves/rbf.hpp"
 
-#include <GL/gl.h>
-
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -9,21 +7,6 @@
 #include "numeric/matrix.hpp"
 
 namespace {
-
-constexpr int curveSegments = 128;
-
-// Unknowns of the global system: the polynomial coefficients, then one weight per centre.
-int unknownCount(int n) {
-    return n + appState.polyDegree + 1;
-}
-
-// The system of n centres and degree d has n + d + 1 unknowns, one coefficient
-// row each; it fits only when that count fits the 128 rows. Written so that no
-// degree, however large, overflows the sum.
-bool systemFits(int n) {
-    const int d = appState.polyDegree;
-    return n >= 0 && n <= maxPoints && d >= 0 && d <= maxPoints - 1 - n;
-}
 
 // The system matrix depends on the centres, the degree, the basis and its
 // shape, never on the points: a point drag re-solves with the same matrix.
@@ -41,25 +24,23 @@ struct KeptInverse {
     // Entry j - 1 of row(i) is A^-1[i][d + 1 + j].
     const double* row(int i) const { return &columns[static_cast<size_t>((i - 1) * maxPoints)]; }
 
-    bool holds(int n, int d, const AppState& s) const {
-        return count == n && degree == d && basis == s.basisKind &&
-               std::memcmp(&shape, &s.shapeR, sizeof shape) == 0 &&
-               std::memcmp(centres.data(), s.knots.data(),
-                           sizeof(float) * static_cast<size_t>(n)) == 0;
+    bool holds(const float* t, int n, int d, BasisKind kind, float r) const {
+        return count == n && degree == d && basis == kind &&
+               std::memcmp(&shape, &r, sizeof shape) == 0 &&
+               std::memcmp(centres.data(), t, sizeof(float) * static_cast<size_t>(n)) == 0;
     }
 };
 
 KeptInverse keptInverse;
 
-const KeptInverse& inverseOfSystem(int n, int d) {
-    const AppState& s = appState;
+const KeptInverse& inverseOfSystem(const float* t, int n, int d, BasisKind kind, float r) {
     KeptInverse& k = keptInverse;
-    if (k.holds(n, d, s)) {
+    if (k.holds(t, n, d, kind, r)) {
         return k;
     }
-    const int size = unknownCount(n);
+    const int size = n + d + 1;
     double** a = allocRealMatrix(1, size, 1, size);
-    fillRbfSystem(a, s.knots.data(), n, d);
+    fillRbfSystem(a, t, n, d, kind, r);
     // Only the inverse left in A is used. Gauss-Jordan chooses its pivots and
     // reduces A without ever reading the right-hand sides, so none are passed.
     // A singular system leaves a partly reduced matrix; the curve drawn from it
@@ -73,19 +54,19 @@ const KeptInverse& inverseOfSystem(int n, int d) {
     freeRealMatrix(a, 1, size, 1, size);
     k.count = n;
     k.degree = d;
-    k.basis = s.basisKind;
-    k.shape = s.shapeR;
-    std::memcpy(k.centres.data(), s.knots.data(), sizeof(float) * static_cast<size_t>(n));
+    k.basis = kind;
+    k.shape = r;
+    std::memcpy(k.centres.data(), t, sizeof(float) * static_cast<size_t>(n));
     return k;
 }
 
 }  // namespace
 
-double rbfBasis(float x, float r) {
+double rbfBasis(BasisKind kind, float x, float r) {
     const double xd = x;
-    const double c = AppState::basisScale;
+    const double c = rbfBasisScale;
     const double rd = r;
-    switch (appState.basisKind) {
+    switch (kind) {
         case BasisKind::Mq1:
             return std::sqrt(xd * xd + c * c * rd * rd);
         case BasisKind::Mq3:
@@ -97,7 +78,13 @@ double rbfBasis(float x, float r) {
     return std::exp(-rd * xd * xd);
 }
 
-void fillRbfSystem(double** a, const float* centres, int count, int degree) {
+// Written so that no degree, however large, overflows the sum.
+bool rbfSystemFits(int n, int degree) {
+    return n >= 0 && n <= maxPoints && degree >= 0 && degree <= maxPoints - 1 - n;
+}
+
+void fillRbfSystem(double** a, const float* centres, int count, int degree, BasisKind kind,
+                   float shape) {
     // Rows 1..d+1 are the moment conditions sum_i lambda_i t_i^k = 0; row
     // d+1+i makes the interpolant take the i-th data value at t[i-1]. The
     // matrix is symmetric; the top-left block stays zero.
@@ -112,72 +99,50 @@ void fillRbfSystem(double** a, const float* centres, int count, int degree) {
             a[d + 1 + i][j] = std::pow(static_cast<double>(centres[i - 1]), j - 1);
         }
         for (int j = 1; j <= count; ++j) {
-            a[d + 1 + i][d + 1 + j] = rbfBasis(centres[j - 1] - centres[i - 1], appState.shapeR);
+            a[d + 1 + i][d + 1 + j] = rbfBasis(kind, centres[j - 1] - centres[i - 1], shape);
         }
     }
 }
 
-void solveRbfSystem() {
-    AppState& s = appState;
-    const int n = s.pointCount;
-    const int d = s.polyDegree;
-    if (!systemFits(n)) {
+void solveRbf(const Point3* points, const float* centres, int n, int degree, BasisKind kind,
+              float shape, RbfCoefficients& coefficients) {
+    if (!rbfSystemFits(n, degree)) {
         return;
     }
-    const int size = unknownCount(n);
-    const KeptInverse& inverse = inverseOfSystem(n, d);
+    const int size = n + degree + 1;
+    const KeptInverse& inverse = inverseOfSystem(centres, n, degree, kind, shape);
 
-    // The right-hand side is [0 (d+1 times); control points], so only the
-    // columns of the point rows contribute.
+    // The right-hand side is [0 (d+1 times); points], so only the columns of
+    // the point rows contribute.
     for (int i = 1; i <= size; ++i) {
         const double* row = inverse.row(i);
         for (int c = 0; c < dimension; ++c) {
             float sum = 0.0f;
             for (int j = 1; j <= n; ++j) {
-                sum = static_cast<float>(sum + row[j - 1] * s.controlPoints[j - 1][c]);
+                sum = static_cast<float>(sum + row[j - 1] * points[j - 1][c]);
             }
-            s.rbfCoefficients[i - 1][c] = sum;
+            coefficients[i - 1][c] = sum;
         }
     }
 }
 
-void evalRbf(Point3& out, const float* t, float u, int n) {
-    const AppState& s = appState;
-    const int d = s.polyDegree;
-    out = Point3{};
-    if (!systemFits(n)) {
-        return;
+Point3 evalRbf(const RbfCoefficients& coefficients, const float* centres, int n, int degree,
+               BasisKind kind, float shape, float u) {
+    Point3 out;
+    if (!rbfSystemFits(n, degree)) {
+        return out;
     }
-    for (int a = 0; a <= d; ++a) {
+    for (int a = 0; a <= degree; ++a) {
         const double power = std::pow(static_cast<double>(u), a);
         for (int c = 0; c < dimension; ++c) {
-            out[c] = static_cast<float>(out[c] + power * s.rbfCoefficients[a][c]);
+            out[c] = static_cast<float>(out[c] + power * coefficients[a][c]);
         }
     }
     for (int i = 0; i < n; ++i) {
-        const double phi = rbfBasis(u - t[i], s.shapeR);
+        const double phi = rbfBasis(kind, u - centres[i], shape);
         for (int c = 0; c < dimension; ++c) {
-            out[c] = static_cast<float>(out[c] + phi * s.rbfCoefficients[d + 1 + i][c]);
+            out[c] = static_cast<float>(out[c] + phi * coefficients[degree + 1 + i][c]);
         }
     }
-}
-
-void drawRbfCurve() {
-    const AppState& s = appState;
-    const int n = s.pointCount;
-    // Without a solvable system in the store there is no interpolant to draw.
-    if (n <= 0 || !systemFits(n)) {
-        return;
-    }
-    const float* t = s.knots.data();
-    glColor3f(toneA, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (int k = 0; k <= curveSegments; ++k) {
-        const float u =
-            (t[n - 1] - t[0]) * static_cast<float>(k) / static_cast<float>(curveSegments);
-        Point3 p;
-        evalRbf(p, t, u, n);
-        glVertex3f(p.x, p.y, p.z);
-    }
-    glEnd();
+    return out;
 }

@@ -1,27 +1,45 @@
 #pragma once
 
-#include "app/state.hpp"
+// Interpolation by radial basis functions with a polynomial part, shared by
+// the RBF curve and the RBF subdivision masks.
 
-// phi(x) for the current basisKind with shape r: mq1 sqrt(x^2 + c^2 r^2),
-// mq3 (x^2 + c^2 r^2)^1.5, gs exp(-r x^2), c = basisScale.
-double rbfBasis(float x, float r);
+#include <array>
+
+#include "curves/geometry.hpp"
+
+// Radial basis function; key b cycles through them.
+enum class BasisKind : int { Mq1 = 0, Mq3 = 1, Gaussian = 2 };
+constexpr int basisKindCount = 3;
+
+// Factor c in the multiquadrics' x^2 + c^2 r^2.
+constexpr float rbfBasisScale = 1.0f;
+
+// Polynomial coefficients (degree + 1 rows), then one weight per centre.
+using RbfCoefficients = std::array<std::array<float, dimension>, maxPoints>;
+
+// phi(x) for the basis kind with shape r: mq1 sqrt(x^2 + c^2 r^2),
+// mq3 (x^2 + c^2 r^2)^1.5, gs exp(-r x^2), c = rbfBasisScale.
+double rbfBasis(BasisKind kind, float x, float r);
+
+// True when n centres with a polynomial part of the given degree give a system
+// whose n + degree + 1 unknowns fit the 128 rows of the coefficient store.
+bool rbfSystemFits(int n, int degree);
 
 // Fills the one-based (count + degree + 1)-square matrix a (zero-filled) with
 // the system of interpolation at centres[0..count-1] by a polynomial of the
 // given degree plus one basis function per centre: polynomial rows and
 // columns first, then one row per centre.
-void fillRbfSystem(double** a, const float* centres, int count, int degree);
+void fillRbfSystem(double** a, const float* centres, int count, int degree, BasisKind kind,
+                   float shape);
 
-// Solves the RBF interpolation of controlPoints at the centres in knots with a
-// polynomial part of degree polyDegree into rbfCoefficients (polynomial rows
-// first). Leaves the coefficients unchanged when n + d + 1 > 128 or d < 0.
-// The inverse of the system matrix is kept between calls while the centres,
-// degree, basis and shape stay the same, so a point drag only multiplies.
-void solveRbfSystem();
+// Solves the interpolation of points[0..n-1] at centres[0..n-1] into
+// coefficients (polynomial rows first). Leaves them unchanged unless the
+// system fits. The inverse of the system matrix is kept between calls while
+// the centres, degree, basis and shape stay the same, so new points only multiply.
+void solveRbf(const Point3* points, const float* centres, int n, int degree, BasisKind kind,
+              float shape, RbfCoefficients& coefficients);
 
-// Interpolant value at u from rbfCoefficients over centres t[0..n-1];
-// (0, 0, 0) when n + d + 1 rows would not fit the store.
-void evalRbf(Point3& out, const float* t, float u, int n);
-
-// Draws the RBF curve through 129 samples of the centre range in (0.3, 0, 0).
-void drawRbfCurve();
+// Interpolant value at u from the coefficients over centres[0..n-1];
+// (0, 0, 0) unless the system fits.
+Point3 evalRbf(const RbfCoefficients& coefficients, const float* centres, int n, int degree,
+               BasisKind kind, float shape, float u);

@@ -6,6 +6,7 @@
 #include <malloc.h>
 #endif
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/bezier.hpp"
 #include "curves/bspline.hpp"
@@ -25,6 +26,8 @@ constexpr int frameMemoryTrimThreshold = 128 * 1024 * 1024;
 // Margin of the parameter bar from the window's left, right and bottom edges.
 constexpr float barMargin = 25.0f;
 constexpr float highlightEdge = markerSize * 3.0f / 4.0f;
+// Intervals of the RBF curve over its centre range.
+constexpr int rbfCurveSegments = 128;
 
 }  // namespace
 
@@ -196,6 +199,26 @@ void drawParameterBar() {
             drawMarker(x, barMargin, 0.0f);
         }
     }
+}
+
+void drawRbfCurve() {
+    const AppState& s = appState;
+    const int n = s.pointCount;
+    // Without a solvable system in the store there is no interpolant to draw.
+    if (n <= 0 || !rbfSystemFits(n, s.polyDegree)) {
+        return;
+    }
+    const float* t = s.knots.data();
+    glColor3f(toneA, 0.0f, 0.0f);
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= rbfCurveSegments; ++k) {
+        const float u =
+            (t[n - 1] - t[0]) * static_cast<float>(k) / static_cast<float>(rbfCurveSegments);
+        Point3 p;
+        evalRbf(p, t, u, n);
+        glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
 }
 
 void onDisplay() {

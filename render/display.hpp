@@ -28,3 +28,6 @@ void drawFamilyOverlay();
 
 // Draws points[0..count-1] as one GL line strip (nothing for count <= 0).
 void drawLineStrip(const Point3* points, int count);
+
+// Draws the RBF curve through 129 samples of the centre range in (0.3, 0, 0).
+void drawRbfCurve();

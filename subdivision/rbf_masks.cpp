@@ -18,7 +18,7 @@ void buildRbfMaskTable() {
     for (int i = 1; i <= size; ++i) {
         b[i][i] = 1.0;
     }
-    fillRbfSystem(a, s.extendedKnots.data(), stencil, d);
+    fillRbfSystem(a, s.extendedKnots.data(), stencil, d, s.basisKind, s.shapeR);
     if (s.traceEnabled) {
         printMatrix(s.traceFile, a, 1, size, 1, size);
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 #include "render/display.hpp"
@@ -175,7 +176,7 @@ void rbfSubdivisionStep(int stencilSize) {
             v[m] = static_cast<float>(std::pow(static_cast<double>(tau), m));
         }
         for (int j = 0; j < stencil; ++j) {
-            v[d + 1 + j] = static_cast<float>(rbfBasis(tau - x[j], s.shapeR));
+            v[d + 1 + j] = static_cast<float>(rbfBasis(s.basisKind, tau - x[j], s.shapeR));
         }
         for (int k = 0; k < stencil; ++k) {
             for (int m = 0; m <= stencil + d; ++m) {

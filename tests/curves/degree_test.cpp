@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 

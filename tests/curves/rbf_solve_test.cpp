@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 #include "numeric/matrix.hpp"
@@ -29,7 +30,7 @@ void referenceSolve(decltype(AppState::rbfCoefficients)& coefficients) {
     for (int i = 1; i <= size; ++i) {
         b[i][i] = 1.0;
     }
-    fillRbfSystem(a, s.knots.data(), n, d);
+    fillRbfSystem(a, s.knots.data(), n, d, s.basisKind, s.shapeR);
     solveGaussJordan(a, size, b, size);
     for (int i = 1; i <= size; ++i) {
         for (int c = 0; c < dimension; ++c) {

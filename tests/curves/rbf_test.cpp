@@ -4,9 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curve_scene.hpp"
 #include "curves/rbf.hpp"
+#include "render/display.hpp"
 #include "support/gl_fixture.hpp"
 
 namespace {
@@ -57,7 +59,7 @@ TEST_F(RbfTest, BasisFunctions) {
     };
     for (const Case& c : cases) {
         appState.basisKind = c.kind;
-        EXPECT_DOUBLE_EQ(rbfBasis(c.x, c.r), c.value)
+        EXPECT_DOUBLE_EQ(rbfBasis(c.kind, c.x, c.r), c.value)
             << static_cast<int>(c.kind) << " " << c.x << " " << c.r;
     }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/rbf.hpp"
 
@@ -30,8 +31,8 @@ std::vector<double> maskWeights(float tau) {
             w[static_cast<size_t>(k)] += std::pow(tau, m) * s.rbfMaskTable[m][d + 1 + k];
         }
         for (int j = 0; j < s.rbfStencilSize; ++j) {
-            w[static_cast<size_t>(k)] +=
-                rbfBasis(tau - s.extendedKnots[j], s.shapeR) * s.rbfMaskTable[d + 1 + j][d + 1 + k];
+            w[static_cast<size_t>(k)] += rbfBasis(s.basisKind, tau - s.extendedKnots[j], s.shapeR) *
+                                         s.rbfMaskTable[d + 1 + j][d + 1 + k];
         }
     }
     return w;
