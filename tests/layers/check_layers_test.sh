@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The layer check must pass on a tree that keeps its layers and fail on each
+# way of breaking them; then it runs on the repository itself.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+check="$here/../../scripts/check-layers.sh"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# A small tree in layers: geometry <- curve, settings <- table <- drawing.
+make_tree() {
+    rm -rf "$tmp/tree"
+    mkdir -p "$tmp/tree/curves" "$tmp/tree/numeric" "$tmp/tree/subdivision" "$tmp/tree/font"
+    printf '#pragma once\n' >"$tmp/tree/curves/geometry.hpp"
+    printf '#include "curves/geometry.hpp"\n#include <cmath>\n' >"$tmp/tree/curves/curve.cpp"
+    printf '#pragma once\n' >"$tmp/tree/font/settings.hpp"
+    printf '#include "font/settings.hpp"\n' >"$tmp/tree/font/table.hpp"
+    printf '#include "font/table.hpp"\n' >"$tmp/tree/font/table.cpp"
+    printf '#include "font/table.hpp"\n#include "font/settings.hpp"\n' >"$tmp/tree/font/draw.cpp"
+}
+
+expect() {
+    local want=$1 what=$2
+    if "$check" "$tmp/tree" >"$tmp/out" 2>&1; then got=pass; else got=fail; fi
+    if [ "$got" != "$want" ]; then
+        echo "FAIL: $what: expected $want, got $got"
+        cat "$tmp/out"
+        exit 1
+    fi
+}
+
+make_tree
+expect pass "layered tree"
+
+make_tree
+printf '#include <GL/gl.h>\n' >>"$tmp/tree/curves/curve.cpp"
+expect fail "GL in curves/"
+
+make_tree
+printf '  #include "app/state.hpp"\n' >"$tmp/tree/subdivision/step.hpp"
+expect fail "app/ in subdivision/"
+
+make_tree
+printf '#include "render/display.hpp"\n' >"$tmp/tree/numeric/matrix.cpp"
+expect fail "render/ in numeric/"
+
+make_tree
+printf '#include "font/draw.hpp"\n' >>"$tmp/tree/font/settings.hpp"
+printf '#pragma once\n' >"$tmp/tree/font/draw.hpp"
+expect fail "font/ circle through three files"
+
+"$check"
