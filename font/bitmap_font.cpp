@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 
 #include "font/byte_reader.hpp"
+#include "font/font_slots.hpp"
 
 namespace {
 
@@ -37,9 +39,7 @@ constexpr std::size_t maxBmfFileBytes = bmfImageOffset + sgiHeaderSize +
                                         2 * rgbaChannels * sideCap * 4 +
                                         rgbaChannels * sideCap * (2 * sideCap + 1);
 
-std::array<std::uint8_t, bitmapFontSlotCount> bitmapInUse{};
-std::array<BitmapFont, bitmapFontSlotCount> bitmapFonts{};
-int currentBitmapFont = -1;
+FontSlots<BitmapFont> bitmapFonts;
 std::uint8_t bitmapCentering = 0;
 // Whether GL_TEXTURE_2D was on when beginBitmapText ran.
 GLboolean texturingBefore = GL_FALSE;
@@ -306,10 +306,6 @@ bool readFile(const char* path, std::vector<unsigned char>& bytes) {
     return ok;
 }
 
-bool slotInUse(int handle) {
-    return handle >= 0 && handle < bitmapFontSlotCount && bitmapInUse[handle] != 0;
-}
-
 void uploadTexture(GLuint name, const DecodedBitmapFont& decoded,
                    const std::vector<unsigned char>& rgba) {
     glBindTexture(GL_TEXTURE_2D, name);
@@ -363,7 +359,7 @@ void callStringLists(const BitmapFont& font, const char* text) {
 }
 
 const BitmapFont* currentFontRecord() {
-    return slotInUse(currentBitmapFont) ? &bitmapFonts[currentBitmapFont] : nullptr;
+    return bitmapFonts.find(bitmapFonts.current());
 }
 
 // The mask pass multiplies the framebuffer by the mask (white keeps the
@@ -414,79 +410,66 @@ int loadBitmapFont(const char* path) {
             return -1;
         }
     }
-    int slot = 0;
-    while (slot < bitmapFontSlotCount && bitmapInUse[slot] != 0) {
-        ++slot;
-    }
-    if (slot == bitmapFontSlotCount) {
+    const int slot = bitmapFonts.lowestEmpty();
+    if (slot < 0) {
         return -1;
     }
-    BitmapFont font;
+    // Taken before any GL object exists, so that a refusal leaves none behind.
+    std::unique_ptr<BitmapFont> font(new (std::nothrow) BitmapFont());
+    if (!font) {
+        return -1;
+    }
     const GLuint lists = glGenLists(bitmapGlyphCount);
     if (lists == 0) {
         return -1;
     }
     GLuint textures[2] = {0, 0};
     glGenTextures(2, textures);
-    font.imageTexture = textures[0];
-    font.maskTexture = textures[1];
+    font->imageTexture = textures[0];
+    font->maskTexture = textures[1];
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    uploadTexture(font.imageTexture, decoded, decoded.image);
-    uploadTexture(font.maskTexture, decoded, decoded.mask);
+    uploadTexture(font->imageTexture, decoded, decoded.image);
+    uploadTexture(font->maskTexture, decoded, decoded.mask);
     decoded.image = {};
     decoded.mask = {};
-    font.listBase = lists;
+    font->listBase = lists;
     for (int code = 0; code < bitmapGlyphCount; ++code) {
         const BitmapGlyph& glyph = decoded.glyphs[code];
-        font.glyphWidths[code] = glyph.width;
+        font->glyphWidths[code] = glyph.width;
         compileGlyph(lists + static_cast<GLuint>(code), glyph);
-        if (glyph.height > font.maxGlyphHeight) {
-            font.maxGlyphHeight = glyph.height;
+        if (glyph.height > font->maxGlyphHeight) {
+            font->maxGlyphHeight = glyph.height;
         }
     }
-    bitmapFonts[slot] = font;
-    bitmapInUse[slot] = 1;
-    currentBitmapFont = slot;
+    bitmapFonts.fill(slot, std::move(font));
     return slot;
 }
 
 int unloadBitmapFont(int handle) {
-    if (!slotInUse(handle)) {
+    const std::unique_ptr<BitmapFont> font = bitmapFonts.release(handle);
+    if (!font) {
         return -1;
     }
-    BitmapFont& font = bitmapFonts[handle];
-    bitmapInUse[handle] = 0;
-    const GLuint textures[2] = {font.imageTexture, font.maskTexture};
+    const GLuint textures[2] = {font->imageTexture, font->maskTexture};
     glDeleteTextures(2, textures);
-    glDeleteLists(font.listBase, bitmapGlyphCount);
-    font.glyphWidths.fill(0.0f);
-    font.imageTexture = 0;
-    font.maskTexture = 0;
-    font.listBase = 0;
-    if (currentBitmapFont == handle) {
-        currentBitmapFont = -1;
-    }
+    glDeleteLists(font->listBase, bitmapGlyphCount);
     return 0;
 }
 
 int unloadCurrentBitmapFont() {
-    return unloadBitmapFont(currentBitmapFont);
+    return unloadBitmapFont(bitmapFonts.current());
 }
 
 int setCurrentBitmapFont(int handle) {
-    if (!slotInUse(handle)) {
-        return -1;
-    }
-    currentBitmapFont = handle;
-    return 0;
+    return bitmapFonts.select(handle) ? 0 : -1;
 }
 
 int getCurrentBitmapFont() {
-    return currentBitmapFont;
+    return bitmapFonts.current();
 }
 
 const BitmapFont* findBitmapFont(int handle) {
-    return slotInUse(handle) ? &bitmapFonts[handle] : nullptr;
+    return bitmapFonts.find(handle);
 }
 
 void beginBitmapText() {
@@ -541,11 +524,7 @@ std::uint8_t getBitmapCentering() {
 }
 
 void resetBitmapFonts() {
-    for (int slot = 0; slot < bitmapFontSlotCount; ++slot) {
-        bitmapInUse[slot] = 0;
-        bitmapFonts[slot].maxGlyphHeight = 0.0f;
-    }
-    currentBitmapFont = -1;
+    bitmapFonts.clear();
     bitmapCentering = 0;
 }
 

@@ -12,8 +12,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "font/font_slots.hpp"
+
 // Number of slots in the bitmap font table; a handle is a slot index, -1 for none.
-constexpr int bitmapFontSlotCount = 256;
+constexpr int bitmapFontSlotCount = fontSlotCount;
 // One glyph record and one display list per possible character code.
 constexpr int bitmapGlyphCount = 256;
 // Gap added after every glyph, in texture-coordinate units.
@@ -94,8 +96,8 @@ void drawMaskedBitmapString(const char* text);
 void setBitmapCentering(std::uint8_t centering);
 std::uint8_t getBitmapCentering();
 
-// Clears the table as start-up does: every slot free with maxGlyphHeight 0, no
-// current font, centering off. Releases nothing.
+// Clears the table as start-up does: every slot free, no current font,
+// centering off. Deletes no texture or display list.
 void resetBitmapFonts();
 // Unloads every slot 0..255; the table is empty afterwards.
 void releaseBitmapFonts();

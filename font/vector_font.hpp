@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-// Number of slots in the font table; a handle is a slot index 0..255, -1 for none.
-constexpr int fontSlotCount = 256;
+#include "font/font_slots.hpp"
+
 // A symbol per possible character code, looked up as an unsigned byte.
 constexpr int symbolCodeCount = 256;
 // Raw bytes of the font name in a GLF header.
