@@ -6,19 +6,11 @@
 #include <new>
 #include <utility>
 
-#include "font/bitmap_font.hpp"
 #include "font/byte_reader.hpp"
 #include "font/font_slots.hpp"
 #include "font/text_settings.hpp"
 
 namespace {
-
-// Settings that initFonts establishes before anything is drawn.
-constexpr int initialConsoleColumns = 40;
-constexpr int initialConsoleRows = 20;
-constexpr int initialBlinkPeriod = 10;
-constexpr std::uint8_t initialCentering = 1;
-constexpr int initialDirection = 1;
 
 constexpr std::size_t glfMagicSize = 3;
 constexpr std::size_t glfReservedSize = 28;
@@ -175,28 +167,14 @@ int finish(ReadResult result, VectorFont& font) {
 
 }  // namespace
 
-void initFonts() {
+void resetFonts() {
     vectorFonts.clear();
-    resetBitmapFonts();
-    disableOption(static_cast<int>(FontOption::Texturing));
-    disableOption(static_cast<int>(FontOption::Contouring));
-    enableOption(static_cast<int>(FontOption::Messages));
-    setContourColor(0.0f, 0.0f, 0.0f, 0.0f);
-    releaseConsole();
-    setConsoleSize(initialConsoleColumns, initialConsoleRows);
-    clearConsole();
-    enableOption(static_cast<int>(FontOption::ConsoleCursor));
-    setCursorBlinkPeriod(initialBlinkPeriod);
-    setCentering(initialCentering);
-    setDirection(initialDirection);
 }
 
-void shutdownFonts() {
-    releaseConsole();
+void releaseFonts() {
     for (int handle = 0; handle < fontSlotCount; ++handle) {
         unloadFont(handle);
     }
-    releaseBitmapFonts();
 }
 
 int parseFontData(const unsigned char* data, std::size_t size, VectorFont& font) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "font/bitmap_font.hpp"
-#include "font/vector_font.hpp"
+#include "font/font_module.hpp"
 #include "glf_builder.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
