@@ -18,6 +18,7 @@ std::uint8_t centering = 1;
 int direction = 1;
 float rotationAngle = 0.0f;
 float contourColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+std::uint8_t bitmapCentering = 0;
 
 std::uint8_t messagesOption = optionOn;
 std::uint8_t texturingOption = optionOff;
@@ -91,6 +92,14 @@ void setContourColor(float red, float green, float blue, float alpha) {
 
 void getContourColor(float rgba[4]) {
     std::memcpy(rgba, contourColor, sizeof contourColor);
+}
+
+void setBitmapCentering(std::uint8_t value) {
+    bitmapCentering = value;
+}
+
+std::uint8_t getBitmapCentering() {
+    return bitmapCentering;
 }
 
 void enableOption(int code) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Settings and options of the text module: how vector strings are laid out and
-// drawn, and whether the reader reports its errors.
+// drawn, whether the reader reports errors, and whether bitmap strings are centred.
 
 #include <cstdint>
 
@@ -35,6 +35,10 @@ float getRotation();
 void setContourColor(float red, float green, float blue, float alpha);
 // Copies the contour colour into rgba[0..3].
 void getContourColor(float rgba[4]);
+
+// 0 = off, any other value on: bitmap strings are centred on the origin.
+void setBitmapCentering(std::uint8_t centering);
+std::uint8_t getBitmapCentering();
 
 // Turns the option with this code on or off; unknown codes change nothing.
 void enableOption(int code);
