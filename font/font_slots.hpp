@@ -29,8 +29,13 @@ class FontSlots {
         }
         return -1;
     }
-    // Puts font into the empty slot handle (from lowestEmpty) and makes it current.
+    // Puts font into the empty slot handle (from lowestEmpty) and makes it
+    // current; for an invalid handle or a filled slot nothing changes and font
+    // is dropped.
     void fill(int handle, std::unique_ptr<Font> font) {
+        if (handle < 0 || handle >= fontSlotCount || slots_[handle] != nullptr) {
+            return;
+        }
         slots_[handle] = std::move(font);
         current_ = handle;
     }

@@ -76,6 +76,11 @@ TEST(FontSlots, FullTableReleaseHandsBackTheFontAndClearEmptiesAll) {
     }
     EXPECT_EQ(slots.lowestEmpty(), -1);
     EXPECT_EQ(slots.current(), fontSlotCount - 1);
+    // Filling a filled slot or an invalid handle changes nothing.
+    for (int handle : {-1, 17, fontSlotCount}) {
+        slots.fill(handle, std::make_unique<int>(-1));
+        EXPECT_EQ(slots.current(), fontSlotCount - 1) << handle;
+    }
 
     const int* kept = slots.find(17);
     ASSERT_NE(kept, nullptr);
