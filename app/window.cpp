@@ -11,6 +11,7 @@
 #include "app/commands.hpp"
 #include "app/mouse.hpp"
 #include "app/state.hpp"
+#include "font/font_module.hpp"
 #include "font/vector_font.hpp"
 #include "render/display.hpp"
 

@@ -11,7 +11,7 @@
 
 #include "bench_window.hpp"
 #include "font/bitmap_font.hpp"
-#include "font/vector_font.hpp"
+#include "font/font_module.hpp"
 
 namespace {
 

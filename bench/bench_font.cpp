@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "bench_window.hpp"
+#include "font/font_module.hpp"
 #include "font/string_draw.hpp"
 #include "font/text_settings.hpp"
 #include "font/vector_font.hpp"

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <utility>
 
 #include "font/byte_reader.hpp"
+#include "font/font_slots.hpp"
+#include "font/text_settings.hpp"
 
 namespace {
 
@@ -37,12 +41,7 @@ constexpr std::size_t maxBmfFileBytes = bmfImageOffset + sgiHeaderSize +
                                         2 * rgbaChannels * sideCap * 4 +
                                         rgbaChannels * sideCap * (2 * sideCap + 1);
 
-std::array<std::uint8_t, bitmapFontSlotCount> bitmapInUse{};
-std::array<BitmapFont, bitmapFontSlotCount> bitmapFonts{};
-int currentBitmapFont = -1;
-std::uint8_t bitmapCentering = 0;
-// Whether GL_TEXTURE_2D was on when beginBitmapText ran.
-GLboolean texturingBefore = GL_FALSE;
+FontSlots<BitmapFont> bitmapFonts;
 
 [[noreturn]] void outOfMemory() {
     std::fputs("Out of memory!\n", stderr);
@@ -306,10 +305,6 @@ bool readFile(const char* path, std::vector<unsigned char>& bytes) {
     return ok;
 }
 
-bool slotInUse(int handle) {
-    return handle >= 0 && handle < bitmapFontSlotCount && bitmapInUse[handle] != 0;
-}
-
 void uploadTexture(GLuint name, const DecodedBitmapFont& decoded,
                    const std::vector<unsigned char>& rgba) {
     glBindTexture(GL_TEXTURE_2D, name);
@@ -335,53 +330,6 @@ void compileGlyph(GLuint list, const BitmapGlyph& g) {
     glEnd();
     glTranslatef(bitmapSpacing + g.width, 0.0f, 0.0f);
     glEndList();
-}
-
-// Calls the lists of text in the current font, centred on the origin (matrix
-// restored) while centering is on.
-void callStringLists(const BitmapFont& font, const char* text) {
-    const std::size_t length = std::strlen(text);
-    const auto* codes = reinterpret_cast<const unsigned char*>(text);
-    float advance = 0.0f;
-    for (std::size_t i = 0; i < length; ++i) {
-        advance += bitmapSpacing + font.glyphWidths[codes[i]];
-    }
-    glListBase(font.listBase);
-    const bool centred = bitmapCentering != 0;
-    if (centred) {
-        glPushMatrix();
-        glTranslatef(-advance / 2.0f, 0.0f, 0.0f);
-    }
-    constexpr std::size_t batch = static_cast<std::size_t>(std::numeric_limits<GLsizei>::max());
-    for (std::size_t done = 0; done < length; done += batch) {
-        glCallLists(static_cast<GLsizei>(std::min(batch, length - done)), GL_UNSIGNED_BYTE,
-                    codes + done);
-    }
-    if (centred) {
-        glPopMatrix();
-    }
-}
-
-const BitmapFont* currentFontRecord() {
-    return slotInUse(currentBitmapFont) ? &bitmapFonts[currentBitmapFont] : nullptr;
-}
-
-// The mask pass multiplies the framebuffer by the mask (white keeps the
-// background, black clears it under the ink); the image pass then adds the
-// glyph colours. Only the image pass moves the origin.
-template <typename Draw>
-void drawMasked(const BitmapFont& font, Draw draw) {
-    glPushMatrix();
-    glPushAttrib(GL_CURRENT_BIT);
-    glColor3ub(255, 255, 255);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glBindTexture(GL_TEXTURE_2D, font.maskTexture);
-    draw();
-    glPopAttrib();
-    glPopMatrix();
-    glBindTexture(GL_TEXTURE_2D, font.imageTexture);
-    glBlendFunc(GL_ONE, GL_ONE);
-    draw();
 }
 
 }  // namespace
@@ -414,139 +362,71 @@ int loadBitmapFont(const char* path) {
             return -1;
         }
     }
-    int slot = 0;
-    while (slot < bitmapFontSlotCount && bitmapInUse[slot] != 0) {
-        ++slot;
-    }
-    if (slot == bitmapFontSlotCount) {
+    const int slot = bitmapFonts.lowestEmpty();
+    if (slot < 0) {
         return -1;
     }
-    BitmapFont font;
+    // Taken before any GL object exists, so that a refusal leaves none behind.
+    std::unique_ptr<BitmapFont> font(new (std::nothrow) BitmapFont());
+    if (!font) {
+        return -1;
+    }
     const GLuint lists = glGenLists(bitmapGlyphCount);
     if (lists == 0) {
         return -1;
     }
     GLuint textures[2] = {0, 0};
     glGenTextures(2, textures);
-    font.imageTexture = textures[0];
-    font.maskTexture = textures[1];
+    font->imageTexture = textures[0];
+    font->maskTexture = textures[1];
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    uploadTexture(font.imageTexture, decoded, decoded.image);
-    uploadTexture(font.maskTexture, decoded, decoded.mask);
+    uploadTexture(font->imageTexture, decoded, decoded.image);
+    uploadTexture(font->maskTexture, decoded, decoded.mask);
     decoded.image = {};
     decoded.mask = {};
-    font.listBase = lists;
+    font->listBase = lists;
     for (int code = 0; code < bitmapGlyphCount; ++code) {
         const BitmapGlyph& glyph = decoded.glyphs[code];
-        font.glyphWidths[code] = glyph.width;
+        font->glyphWidths[code] = glyph.width;
         compileGlyph(lists + static_cast<GLuint>(code), glyph);
-        if (glyph.height > font.maxGlyphHeight) {
-            font.maxGlyphHeight = glyph.height;
+        if (glyph.height > font->maxGlyphHeight) {
+            font->maxGlyphHeight = glyph.height;
         }
     }
-    bitmapFonts[slot] = font;
-    bitmapInUse[slot] = 1;
-    currentBitmapFont = slot;
+    bitmapFonts.fill(slot, std::move(font));
     return slot;
 }
 
 int unloadBitmapFont(int handle) {
-    if (!slotInUse(handle)) {
+    const std::unique_ptr<BitmapFont> font = bitmapFonts.release(handle);
+    if (!font) {
         return -1;
     }
-    BitmapFont& font = bitmapFonts[handle];
-    bitmapInUse[handle] = 0;
-    const GLuint textures[2] = {font.imageTexture, font.maskTexture};
+    const GLuint textures[2] = {font->imageTexture, font->maskTexture};
     glDeleteTextures(2, textures);
-    glDeleteLists(font.listBase, bitmapGlyphCount);
-    font.glyphWidths.fill(0.0f);
-    font.imageTexture = 0;
-    font.maskTexture = 0;
-    font.listBase = 0;
-    if (currentBitmapFont == handle) {
-        currentBitmapFont = -1;
-    }
+    glDeleteLists(font->listBase, bitmapGlyphCount);
     return 0;
 }
 
 int unloadCurrentBitmapFont() {
-    return unloadBitmapFont(currentBitmapFont);
+    return unloadBitmapFont(bitmapFonts.current());
 }
 
 int setCurrentBitmapFont(int handle) {
-    if (!slotInUse(handle)) {
-        return -1;
-    }
-    currentBitmapFont = handle;
-    return 0;
+    return bitmapFonts.select(handle) ? 0 : -1;
 }
 
 int getCurrentBitmapFont() {
-    return currentBitmapFont;
+    return bitmapFonts.current();
 }
 
 const BitmapFont* findBitmapFont(int handle) {
-    return slotInUse(handle) ? &bitmapFonts[handle] : nullptr;
-}
-
-void beginBitmapText() {
-    texturingBefore = glIsEnabled(GL_TEXTURE_2D);
-    glEnable(GL_TEXTURE_2D);
-    if (const BitmapFont* font = currentFontRecord()) {
-        glBindTexture(GL_TEXTURE_2D, font->imageTexture);
-    }
-}
-
-void endBitmapText() {
-    if (texturingBefore == GL_TRUE) {
-        glEnable(GL_TEXTURE_2D);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-}
-
-void drawBitmapChar(char ch) {
-    if (const BitmapFont* font = currentFontRecord()) {
-        glCallList(font->listBase + static_cast<unsigned char>(ch));
-    }
-}
-
-void drawBitmapString(const char* text) {
-    const BitmapFont* font = currentFontRecord();
-    if (font != nullptr && text != nullptr) {
-        callStringLists(*font, text);
-    }
-}
-
-void drawMaskedBitmapChar(char ch) {
-    if (const BitmapFont* font = currentFontRecord()) {
-        const GLuint list = font->listBase + static_cast<unsigned char>(ch);
-        drawMasked(*font, [list] { glCallList(list); });
-    }
-}
-
-void drawMaskedBitmapString(const char* text) {
-    const BitmapFont* font = currentFontRecord();
-    if (font != nullptr && text != nullptr) {
-        drawMasked(*font, [font, text] { callStringLists(*font, text); });
-    }
-}
-
-void setBitmapCentering(std::uint8_t centering) {
-    bitmapCentering = centering;
-}
-
-std::uint8_t getBitmapCentering() {
-    return bitmapCentering;
+    return bitmapFonts.find(handle);
 }
 
 void resetBitmapFonts() {
-    for (int slot = 0; slot < bitmapFontSlotCount; ++slot) {
-        bitmapInUse[slot] = 0;
-        bitmapFonts[slot].maxGlyphHeight = 0.0f;
-    }
-    currentBitmapFont = -1;
-    bitmapCentering = 0;
+    bitmapFonts.clear();
+    setBitmapCentering(0);
 }
 
 void releaseBitmapFonts() {

@@ -9,11 +9,12 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
+#include "font/font_slots.hpp"
+
 // Number of slots in the bitmap font table; a handle is a slot index, -1 for none.
-constexpr int bitmapFontSlotCount = 256;
+constexpr int bitmapFontSlotCount = fontSlotCount;
 // One glyph record and one display list per possible character code.
 constexpr int bitmapGlyphCount = 256;
 // Gap added after every glyph, in texture-coordinate units.
@@ -70,32 +71,8 @@ int getCurrentBitmapFont();
 // The font in slot handle, or nullptr for an invalid handle or a free slot.
 const BitmapFont* findBitmapFont(int handle);
 
-// Remembers whether GL_TEXTURE_2D is on, turns it on and binds the current
-// font's image texture (no texture without a current font).
-void beginBitmapText();
-// Turns GL_TEXTURE_2D back on or off as beginBitmapText found it.
-void endBitmapText();
-
-// Calls the character's list: a quad at the origin, then the origin moves by
-// width + bitmapSpacing along x. Nothing without a current font.
-void drawBitmapChar(char ch);
-// Calls the lists of every byte of text; with centering on, the text is
-// centred on the origin and the modelview matrix is left unchanged, otherwise
-// the origin ends right after the text. Nothing for a null text or no font.
-void drawBitmapString(const char* text);
-// Mask pass (mask texture, blend GL_DST_COLOR/GL_ZERO, white, matrix and
-// colour restored), then image pass (image texture, blend GL_ONE/GL_ONE), which
-// advances like drawBitmapChar. The caller enables blending and texturing.
-void drawMaskedBitmapChar(char ch);
-// The same for a text, centred like drawBitmapString.
-void drawMaskedBitmapString(const char* text);
-
-// 0 = off, any other value on: bitmap strings are centred on the origin.
-void setBitmapCentering(std::uint8_t centering);
-std::uint8_t getBitmapCentering();
-
-// Clears the table as start-up does: every slot free with maxGlyphHeight 0, no
-// current font, centering off. Releases nothing.
+// Clears the table as start-up does: every slot free, no current font,
+// centering off. Deletes no texture or display list.
 void resetBitmapFonts();
 // Unloads every slot 0..255; the table is empty afterwards.
 void releaseBitmapFonts();

@@ -13,6 +13,9 @@ enum Direction : int { leftToRight = 1, rightToLeft = 2, upwards = 3, downwards 
 
 // Front and back faces of an extruded symbol lie at these depths.
 constexpr float backFaceZ = 1.0f;
+// Out-of-range bounds that any symbol's bounds replace.
+constexpr float boundsTopStart = -10.0f;
+constexpr float boundsBottomStart = 10.0f;
 
 bool hasSymbol(const VectorFont* font, char ch) {
     return ch != ' ' && findSymbol(font, ch) != nullptr;
@@ -175,6 +178,40 @@ void withContourColour(void (*draw)(char), char ch) {
     glColor4fv(saved);
 }
 
+void measure(const VectorFont* font, const char* text, float* minX, float* minY, float* maxX,
+             float* maxY) {
+    if (font == nullptr || text == nullptr) {
+        return;
+    }
+    const VectorSymbol* first = findSymbol(font, text[0]);
+    const float left = first != nullptr ? first->minX : 0.0f;
+    float width = 0.0f;
+    float top = boundsTopStart;
+    float bottom = boundsBottomStart;
+    for (const char* p = text; *p != '\0'; ++p) {
+        const VectorSymbol* symbol = findSymbol(font, *p);
+        if (*p == ' ' || symbol == nullptr) {
+            width += getSpaceWidth();
+            continue;
+        }
+        width += (symbol->maxX - symbol->minX) + getSymbolSpace();
+        if (symbol->maxY > top) {
+            top = symbol->maxY;
+        }
+        if (symbol->minY < bottom) {
+            bottom = symbol->minY;
+        }
+    }
+    if (maxX != nullptr && maxY != nullptr) {
+        *maxX = width + left;
+        *maxY = top;
+    }
+    if (minX != nullptr && minY != nullptr) {
+        *minX = left;
+        *minY = bottom;
+    }
+}
+
 void drawWithFont(int handle, void (*draw)(const char*), const char* text) {
     const int previous = exchangeCurrentFont(handle);
     draw(text);
@@ -188,6 +225,15 @@ void drawSymbolWithFont(int handle, SymbolDrawer draw, char ch) {
 }
 
 }  // namespace
+
+void getStringBounds(const char* text, float* minX, float* minY, float* maxX, float* maxY) {
+    measure(currentVectorFont(), text, minX, minY, maxX, maxY);
+}
+
+void getStringBoundsWithFont(int handle, const char* text, float* minX, float* minY, float* maxX,
+                             float* maxY) {
+    measure(findFont(handle), text, minX, minY, maxX, maxY);
+}
 
 void layoutString(const char* text, SymbolDrawer drawer) {
     const VectorFont* font = currentVectorFont();

@@ -1,9 +1,17 @@
 #pragma once
 
-// String layout and the symbol drawers of the current vector font. Everything
-// is drawn in immediate mode at the current modelview origin, one font unit per
-// model unit, in the caller's current colour; no drawer changes colours, line
-// widths, textures or lighting beyond what its comment says.
+// String measuring and layout, and the symbol drawers of the current vector
+// font. Everything is drawn in immediate mode at the current modelview origin,
+// one font unit per model unit, in the caller's current colour; no drawer
+// changes colours, line widths, textures or lighting beyond what its comment says.
+
+// Bounding box of text in the current font, in font units, ignoring direction,
+// centring and rotation. Each pair (minX, minY), (maxX, maxY) is stored only
+// when both of its places are given; nothing is stored without a current font.
+void getStringBounds(const char* text, float* minX, float* minY, float* maxX, float* maxY);
+// The same in the font of slot handle; does nothing for an empty or invalid slot.
+void getStringBoundsWithFont(int handle, const char* text, float* minX, float* minY, float* maxX,
+                             float* maxY);
 
 // Draws one character at the current origin.
 using SymbolDrawer = void (*)(char ch);

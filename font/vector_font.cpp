@@ -6,18 +6,11 @@
 #include <new>
 #include <utility>
 
-#include "font/bitmap_font.hpp"
 #include "font/byte_reader.hpp"
+#include "font/font_slots.hpp"
 #include "font/text_settings.hpp"
 
 namespace {
-
-// Settings that initFonts establishes before anything is drawn.
-constexpr int initialConsoleColumns = 40;
-constexpr int initialConsoleRows = 20;
-constexpr int initialBlinkPeriod = 10;
-constexpr std::uint8_t initialCentering = 1;
-constexpr int initialDirection = 1;
 
 constexpr std::size_t glfMagicSize = 3;
 constexpr std::size_t glfReservedSize = 28;
@@ -35,8 +28,7 @@ const char* const messageDuplicate = "Error reading font file: encountered symbo
 const char* const messageTruncated = "Error reading font file: unexpected end of file\n";
 const char* const messageMalformed = "Error reading font file: malformed symbol\n";
 
-std::array<std::unique_ptr<VectorFont>, fontSlotCount> vectorFonts;
-int currentFont = -1;
+FontSlots<VectorFont> vectorFonts;
 
 enum class ReadResult { Ok, BadMagic, Duplicate, Truncated, Malformed };
 
@@ -173,37 +165,16 @@ int finish(ReadResult result, VectorFont& font) {
     return -1;
 }
 
-bool slotIsFilled(int handle) {
-    return handle >= 0 && handle < fontSlotCount && vectorFonts[handle] != nullptr;
-}
-
 }  // namespace
 
-void initFonts() {
-    for (auto& slot : vectorFonts) {
-        slot.reset();
-    }
-    currentFont = -1;
-    resetBitmapFonts();
-    disableOption(static_cast<int>(FontOption::Texturing));
-    disableOption(static_cast<int>(FontOption::Contouring));
-    enableOption(static_cast<int>(FontOption::Messages));
-    setContourColor(0.0f, 0.0f, 0.0f, 0.0f);
-    releaseConsole();
-    setConsoleSize(initialConsoleColumns, initialConsoleRows);
-    clearConsole();
-    enableOption(static_cast<int>(FontOption::ConsoleCursor));
-    setCursorBlinkPeriod(initialBlinkPeriod);
-    setCentering(initialCentering);
-    setDirection(initialDirection);
+void resetFonts() {
+    vectorFonts.clear();
 }
 
-void shutdownFonts() {
-    releaseConsole();
+void releaseFonts() {
     for (int handle = 0; handle < fontSlotCount; ++handle) {
         unloadFont(handle);
     }
-    releaseBitmapFonts();
 }
 
 int parseFontData(const unsigned char* data, std::size_t size, VectorFont& font) {
@@ -249,60 +220,41 @@ int readFontFile(const char* path, VectorFont& font) {
 }
 
 int loadFont(const char* path) {
-    int slot = 0;
-    while (slot < fontSlotCount && vectorFonts[slot]) {
-        ++slot;
-    }
-    if (slot == fontSlotCount) {
+    // A full table refuses before the file is read, so it prints no format error.
+    const int slot = vectorFonts.lowestEmpty();
+    if (slot < 0) {
         return -1;
     }
     std::unique_ptr<VectorFont> font(new (std::nothrow) VectorFont());
     if (!font || readFontFile(path, *font) != 0) {
         return -1;
     }
-    vectorFonts[slot] = std::move(font);
-    currentFont = slot;
+    vectorFonts.fill(slot, std::move(font));
     return slot;
 }
 
 int unloadCurrentFont() {
-    if (!slotIsFilled(currentFont)) {
-        return -1;
-    }
-    vectorFonts[currentFont].reset();
-    currentFont = -1;
-    return 0;
+    return unloadFont(vectorFonts.current());
 }
 
 int unloadFont(int handle) {
-    if (!slotIsFilled(handle)) {
-        return -1;
-    }
-    const int remembered = currentFont;
-    currentFont = handle;
-    unloadCurrentFont();
-    currentFont = remembered == handle ? -1 : remembered;
-    return 0;
+    return vectorFonts.release(handle) != nullptr ? 0 : -1;
 }
 
 int setCurrentFont(int handle) {
-    if (!slotIsFilled(handle)) {
-        return -1;
-    }
-    currentFont = handle;
-    return 0;
+    return vectorFonts.select(handle) ? 0 : -1;
 }
 
 int getCurrentFont() {
-    return currentFont;
+    return vectorFonts.current();
 }
 
 const VectorFont* findFont(int handle) {
-    return slotIsFilled(handle) ? vectorFonts[handle].get() : nullptr;
+    return vectorFonts.find(handle);
 }
 
 const VectorFont* currentVectorFont() {
-    return findFont(currentFont);
+    return findFont(vectorFonts.current());
 }
 
 const VectorSymbol* findSymbol(const VectorFont* font, char ch) {
@@ -313,7 +265,5 @@ const VectorSymbol* findSymbol(const VectorFont* font, char ch) {
 }
 
 int exchangeCurrentFont(int handle) {
-    const int previous = currentFont;
-    currentFont = handle;
-    return previous;
+    return vectorFonts.exchangeCurrent(handle);
 }

@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-// Number of slots in the font table; a handle is a slot index 0..255, -1 for none.
-constexpr int fontSlotCount = 256;
+#include "font/font_slots.hpp"
+
 // A symbol per possible character code, looked up as an unsigned byte.
 constexpr int symbolCodeCount = 256;
 // Raw bytes of the font name in a GLF header.
@@ -48,12 +48,10 @@ struct VectorFont {
     std::array<std::unique_ptr<VectorSymbol>, symbolCodeCount> symbols;  // empty = no symbol
 };
 
-// Prepares the whole text module: empty table, no current font, the default
-// options, settings and a cleared 40 x 20 console. Releases whatever an earlier
-// call left behind.
-void initFonts();
-// Releases the console buffer and every loaded font; the table is empty afterwards.
-void shutdownFonts();
+// Empties the table as start-up does: every slot free, no current font.
+void resetFonts();
+// Unloads every slot 0..255; the table is empty afterwards.
+void releaseFonts();
 
 // Loads a GLF file into the lowest empty slot and makes it current. Returns
 // the handle, or -1 (table and current font unchanged) on any failure.

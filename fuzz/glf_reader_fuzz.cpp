@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "font/font_module.hpp"
 #include "font/text_settings.hpp"
 #include "font/vector_font.hpp"
 

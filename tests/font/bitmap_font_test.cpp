@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "font/bitmap_draw.hpp"
 #include "font/bitmap_font.hpp"
-#include "font/vector_font.hpp"
+#include "font/font_module.hpp"
+#include "font/text_settings.hpp"
 #include "glf_builder.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"

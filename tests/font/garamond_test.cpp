@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "font/font_module.hpp"
 #include "font/vector_font.hpp"
 
 namespace {

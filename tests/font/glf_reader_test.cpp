@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "font/font_module.hpp"
 #include "font/text_settings.hpp"
 #include "font/vector_font.hpp"
 #include "glf_builder.hpp"

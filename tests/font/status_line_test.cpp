@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/state.hpp"
+#include "font/font_module.hpp"
 #include "font/vector_font.hpp"
 #include "render/status_line.hpp"
 #include "support/feedback.hpp"
