@@ -8,11 +8,10 @@
 #include <cstdlib>
 
 #include "app/mouse.hpp"
-#include "app/rbf_system.hpp"
+#include "app/refresh.hpp"
 #include "app/state.hpp"
 #include "curves/degree.hpp"
 #include "curves/knot_insertion.hpp"
-#include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
 #include "subdivision/schemes.hpp"
 
@@ -59,7 +58,7 @@ void dropOverlays() {
 void selectCurve(CurveMode mode) {
     dropOverlays();
     appState.curveMode = mode;
-    assignParameters();
+    refreshAfter(Edit::Layout);
 }
 
 void clearPolygon() {
@@ -69,7 +68,9 @@ void clearPolygon() {
     s.showFamily = false;
     s.enteredPointCount = 0;
     s.paramSpacing = 1.0f;
-    glutPostRedisplay();
+    // The knot list and its handles stay as they were, unused until the next
+    // point starts a list afresh.
+    refreshAfter(Edit::View);
 }
 
 void subdivide() {
@@ -90,7 +91,7 @@ void subdivide() {
             unr4SubdivisionStep();
             break;
     }
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 // Restores the polygon as entered with uniform parameters 0, 1, 2, ...; the
@@ -108,22 +109,18 @@ void reloadPolygon() {
         s.controlPoints[i] = s.enteredPolygon[i];
         s.knots[i] = static_cast<float>(i) * s.paramSpacing;
     }
-    solveRbfSystem();
-    glutPostRedisplay();
+    refreshAfter(Edit::Nodes);
 }
 
 void changeShape(float delta) {
     appState.shapeR = appState.shapeR + delta;
-    solveRbfSystem();
-    glutPostRedisplay();
+    refreshAfter(Edit::Basis);
 }
 
 void changeDegree(int delta) {
     int degree = appState.polyDegree + delta;
     appState.polyDegree = degree < 0 ? 0 : degree;
-    assignParameters();
-    solveRbfSystem();
-    glutPostRedisplay();
+    refreshAfter(Edit::Layout);
 }
 
 void nextScheme() {
@@ -139,7 +136,7 @@ void nextScheme() {
     if (s.schemeKind == SubdivisionScheme::Rbf6) {
         s.rbfStencilSize = rbf6StencilSize;
     }
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 void nextBasis() {
@@ -148,14 +145,30 @@ void nextBasis() {
         next = 0;
     }
     appState.basisKind = static_cast<BasisKind>(next);
-    solveRbfSystem();
-    glutPostRedisplay();
+    refreshAfter(Edit::Basis);
 }
 
+// Key e: the raised polygon replaces the control polygon, and the old one
+// stays beside it as the comparison polygon.
 void elevate() {
+    AppState& s = appState;
     dropOverlays();
-    elevateDegree();
-    glutPostRedisplay();
+    ControlPolygon raised;
+    const int n = s.pointCount;
+    const int count = elevateDegree(s.controlPoints.data(), n, raised.data());
+    if (count == 0) {
+        refreshAfter(Edit::View);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        s.auxPolygon[i] = s.controlPoints[i];
+    }
+    for (int i = 0; i < count; ++i) {
+        s.controlPoints[i] = raised[i];
+    }
+    s.auxPointCount = n;
+    s.pointCount = count;
+    refreshAfter(Edit::Layout);
 }
 
 // Keys h and j: the comparison polygon is the reduction for the new alpha.
@@ -168,10 +181,10 @@ void reduceWithAlpha(float delta) {
     if (!(s.reductionAlpha > alphaFloor)) {
         s.reductionAlpha = alphaNearMinusOne;
     }
-    reduceDegree(s.reductionAlpha, s.auxPolygon.data());
+    reduceDegree(s.controlPoints.data(), s.pointCount, s.reductionAlpha, s.auxPolygon.data());
     s.auxPointCount =
         s.pointCount >= minReduciblePoints ? s.pointCount - 1 : std::min(s.pointCount - 1, 0);
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 void toggleFamily() {
@@ -180,10 +193,11 @@ void toggleFamily() {
     s.showFamily = !s.showFamily;
     if (s.showFamily) {
         for (int i = 0; i < familySize; ++i) {
-            reduceDegree(familyWeights[i], s.familyCurves[i].data());
+            reduceDegree(s.controlPoints.data(), s.pointCount, familyWeights[i],
+                         s.familyCurves[i].data());
         }
     }
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 bool curveHasConstruction(CurveMode mode) {
@@ -203,7 +217,7 @@ void toggleAnimation() {
 
 void toggleHalving() {
     appState.halveShapeOnSubdivision = !appState.halveShapeOnSubdivision;
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 // Without a file (it could not be created) tracing still goes to standard
@@ -223,7 +237,7 @@ void toggleTrace() {
 void resetRotation() {
     appState.rotationX = 0.0f;
     appState.rotationY = 0.0f;
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }
 
 }  // namespace
@@ -235,8 +249,6 @@ void onMenu(int code) {
             break;
         case MenuCode::Rbf:
             selectCurve(CurveMode::Rbf);
-            solveRbfSystem();
-            glutPostRedisplay();
             break;
         case MenuCode::Subdivision:
             subdivide();
@@ -248,20 +260,16 @@ void onMenu(int code) {
             break;
         case MenuCode::Lagrange:
             selectCurve(CurveMode::Lagrange);
-            glutPostRedisplay();
             break;
         case MenuCode::Bezier:
             selectCurve(CurveMode::Bezier);
-            glutPostRedisplay();
             break;
         case MenuCode::DeletePoint:
             dropOverlays();
-            deleteActivePoint();
-            glutPostRedisplay();
+            refreshAfter(deleteActivePoint() ? Edit::Layout : Edit::View);
             break;
         case MenuCode::Bspline:
             selectCurve(CurveMode::Bspline);
-            glutPostRedisplay();
             break;
         default:
             break;
@@ -358,5 +366,5 @@ void onIdle() {
         s.animating = false;
         glutIdleFunc(nullptr);
     }
-    glutPostRedisplay();
+    refreshAfter(Edit::View);
 }

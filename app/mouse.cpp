@@ -4,10 +4,8 @@
 
 #include <cstdlib>
 
-#include "app/rbf_system.hpp"
+#include "app/refresh.hpp"
 #include "app/state.hpp"
-#include "curves/parameters.hpp"
-#include "curves/rbf.hpp"
 
 namespace {
 
@@ -125,7 +123,8 @@ float randomDepth() {
     return static_cast<float>(r % range - width / 4);
 }
 
-// At capacity the last point moves to the click instead of a new one being added.
+// At capacity the last point moves to the click instead of a new one being
+// added; either way the knot list starts afresh, as for a new count.
 void appendPoint(int x, int y) {
     AppState& s = appState;
     const bool full = s.pointCount >= maxPoints;
@@ -138,8 +137,6 @@ void appendPoint(int x, int y) {
             s.enteredPointCount = s.enteredPointCount + 1;
         }
     }
-    assignParameters();
-    solveRbfSystem();
 }
 
 void pressLeft(int x, int y) {
@@ -150,22 +147,24 @@ void pressLeft(int x, int y) {
         s.activeKnot = knot;
         s.knotHandles[knot].highlighted = highlightOn;
         s.dragMode = DragMode::Knot;
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
         return;
     }
     const int point = findPoint(x, y);
+    s.dragMode = DragMode::Point;
     if (point != noIndex) {
         s.activePoint = point;
+        refreshAfter(Edit::View);
     } else {
         appendPoint(x, y);
+        refreshAfter(Edit::Layout);
     }
-    s.dragMode = DragMode::Point;
-    glutPostRedisplay();
 }
 
 void releaseLeft(int x, int y) {
     AppState& s = appState;
     s.pressedButton = released;
+    Edit edit = Edit::Points;
     if (s.dragMode == DragMode::Point && isPointIndex(s.activePoint)) {
         Point3& p = s.controlPoints[s.activePoint];
         p.x = static_cast<float>(x);
@@ -173,11 +172,10 @@ void releaseLeft(int x, int y) {
         s.enteredPolygon[s.activePoint] = p;
     } else if (s.dragMode == DragMode::Knot && isDraggableKnot(s.activeKnot)) {
         clampKnot(s.activeKnot, x);
-        knotsFromHandles();
+        edit = Edit::HandleReleased;
     }
     s.dragMode = DragMode::None;
-    solveRbfSystem();
-    glutPostRedisplay();
+    refreshAfter(edit);
 }
 
 }  // namespace
@@ -195,10 +193,10 @@ void onMouse(int button, int state, int x, int y) {
         s.pressedButton = rightPressed;
         s.rotateLastX = x;
         s.rotateLastY = y;
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
     } else if (button == GLUT_RIGHT_BUTTON && state == GLUT_UP) {
         s.pressedButton = released;
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
     }
 }
 
@@ -217,22 +215,19 @@ void onDrag(int x, int y) {
         Point3& entered = s.enteredPolygon[s.activePoint];
         entered.x = p.x;
         entered.y = p.y;
-        solveRbfSystem();
-        glutPostRedisplay();
+        refreshAfter(Edit::Points);
     } else if (s.pressedButton == leftPressed && s.dragMode == DragMode::Knot) {
         if (!isDraggableKnot(s.activeKnot)) {
             return;
         }
-        // The RBF solve waits for the release: a knot drag is only previewed.
         clampKnot(s.activeKnot, x);
-        knotsFromHandles();
-        glutPostRedisplay();
+        refreshAfter(Edit::HandleHeld);
     } else if (s.pressedButton == rightPressed) {
         s.rotationY = s.rotationY - static_cast<float>(s.rotateLastX - x) / pixelsPerDegree;
         s.rotationX = s.rotationX - static_cast<float>(s.rotateLastY - y) / pixelsPerDegree;
         s.rotateLastX = x;
         s.rotateLastY = y;
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
     }
 }
 
@@ -249,7 +244,7 @@ void onHover(int x, int y) {
         s.activeKnot = noIndex;
     }
     if (s.activePoint != s.prevActivePoint) {
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
         s.prevActivePoint = s.activePoint;
     }
     if (s.activeKnot != s.prevActiveKnot) {
@@ -259,24 +254,23 @@ void onHover(int x, int y) {
         if (isHandleIndex(s.activeKnot)) {
             s.knotHandles[s.activeKnot].highlighted = highlightOn;
         }
-        glutPostRedisplay();
+        refreshAfter(Edit::View);
         s.prevActiveKnot = s.activeKnot;
     }
 }
 
-void deleteActivePoint() {
+bool deleteActivePoint() {
     AppState& s = appState;
     // Only a point that exists can go; an index left over from before a clear
     // or a shrink of the polygon removes nothing.
     if (!isPointIndex(s.activePoint)) {
-        return;
+        return false;
     }
     const int last = validPointCount() - 1;
     for (int i = s.activePoint; i < last; ++i) {
         s.controlPoints[i] = s.controlPoints[i + 1];
     }
     s.pointCount = last;
-    assignParameters();
-    solveRbfSystem();
     s.activePoint = noIndex;
+    return true;
 }

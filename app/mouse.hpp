@@ -9,5 +9,6 @@ void onDrag(int x, int y);
 // GLUT passive-motion callback: tracks the point or handle under the cursor.
 void onHover(int x, int y);
 
-// Removes controlPoints[activePoint], re-parameterises and re-solves; activePoint becomes -1.
-void deleteActivePoint();
+// Removes controlPoints[activePoint] and returns true (activePoint becomes -1);
+// false, changing nothing, when no point is active. The caller refreshes.
+bool deleteActivePoint();

@@ -1,13 +1,15 @@
 #pragma once
 
 // The editor's whole state: one record, one instance for the whole run.
-// Every callback, curve method and subdivision step reads and writes these
-// fields directly; nothing else is passed between them.
+// The callbacks and the subdivision steps read and write these fields; the
+// curve mathematics takes what it needs from them as arguments, and the data
+// derived from the inputs is kept current by the refresh path (app/refresh.hpp).
 
 #include <array>
 #include <cstdio>
 
 #include "curves/geometry.hpp"
+#include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
 
 // Edge of a marker cube in pixels, and the half-width of a hit square.
@@ -25,9 +27,6 @@ struct KnotHandle {
     float y = 0.0f;            // always 25 once laid out
     float highlighted = 0.0f;  // 0.0 plain, 1.0 highlighted
 };
-
-// What the display draws after the polygons.
-enum class CurveMode : int { None = 0, Lagrange = 1, Bezier = 2, Rbf = 3, Bspline = 4 };
 
 // Which scheme the subdivision command runs; key a cycles through them.
 enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
@@ -62,7 +61,7 @@ struct AppState {
     int enteredPointCount = 0;        // grows with every appended point, 0 on clear, 0..128
     ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction), shown
     int auxPointCount = 0;            // 0 or less: the comparison polygon is not drawn
-    ControlPolygon workPolygon{};     // scratch of subdivision, Bezier construction, reduction
+    ControlPolygon workPolygon{};     // scratch of subdivision
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
 
     // --- Parameterisation ---
@@ -106,7 +105,6 @@ struct AppState {
     bool animating = false;          // the idle callback is installed
     int animFrame = 0;               // 0..65
     float animT = -1.0f;             // 0..1 in steps of 1/64, or -1 for no animation shown
-    float animParamValue = -1.0f;    // parameter value of animT, marked on the bar
     bool showFamily = false;         // draw the six familyCurves
     bool traceEnabled = false;       // RBF subdivision writes its trace
     std::FILE* traceFile = nullptr;  // "debug.txt" while tracing, if it could be opened
@@ -114,3 +112,8 @@ struct AppState {
 
 // The one instance.
 extern AppState appState;
+
+// Places knotHandles[0..knotCount-1] on the parameter bar for the record's knots
+// and window width (y = 25, highlight flags kept); nothing for a count outside
+// 1..128. For code that edits the knot list in place, as knot insertion does.
+void layoutKnotHandles();

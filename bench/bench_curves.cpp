@@ -21,11 +21,12 @@ void BM_BsplineCurve(benchmark::State& state) {
     const int d = s.polyDegree;
     const float lo = s.knots[d];
     const float hi = s.knots[s.knotCount - d - 1];
+    const BsplineView curve{s.controlPoints.data(), s.pointCount, s.knots.data(), s.knotCount, d};
     for (auto _ : state) {
         for (int k = 0; k < bsplineSamples; ++k) {
             const float u =
                 static_cast<float>(k) / static_cast<float>(bsplineSamples) * (hi - lo) + lo;
-            benchmark::DoNotOptimize(evalBspline(u, s.pointCount));
+            benchmark::DoNotOptimize(evalBspline(curve, u));
         }
     }
 }
@@ -40,9 +41,7 @@ void BM_LagrangeCurve(benchmark::State& state) {
         for (int k = 0; k < curveSamples; ++k) {
             const float u = s.knots[0] + (s.knots[n - 1] - s.knots[0]) * static_cast<float>(k) /
                                              static_cast<float>(curveSamples - 1);
-            Point3 p;
-            evalLagrange(p, s.knots.data(), u, n);
-            benchmark::DoNotOptimize(p);
+            benchmark::DoNotOptimize(evalLagrange(s.controlPoints.data(), s.knots.data(), n, u));
         }
     }
 }

@@ -21,7 +21,7 @@ void BM_ReduceDegree(benchmark::State& state) {
                                      static_cast<float>(300 + 200 * std::sin(9 * t)), 0};
     }
     for (auto _ : state) {
-        reduceDegree(0.25, appState.auxPolygon.data());
+        reduceDegree(appState.controlPoints.data(), n, 0.25, appState.auxPolygon.data());
         benchmark::DoNotOptimize(appState.auxPolygon[0].x);
     }
     appState = AppState{};

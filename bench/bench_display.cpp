@@ -4,10 +4,7 @@
 #include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "bench_window.hpp"
-#include "curves/bezier.hpp"
-#include "curves/bspline.hpp"
-#include "curves/lagrange.hpp"
-#include "curves/rbf.hpp"
+#include "render/curve_drawing.hpp"
 #include "render/display.hpp"
 
 // One display of each curve on its own: the drawer the display callback calls
@@ -22,7 +19,7 @@ void finishDrawing(void (*draw)()) {
 }
 
 void drawBezierOfPolygon() {
-    drawBezierCurve(appState.controlPoints.data(), appState.pointCount);
+    drawBezierCurve(appState.controlPoints.data(), appState.pointCount, appState.animT);
 }
 
 // A redraw after a point drag: the weight tables the drawers keep are valid.
@@ -34,18 +31,21 @@ void BM_CurveDisplay(benchmark::State& state) {
     const auto mode = static_cast<CurveMode>(state.range(0));
     setWavyPolygon(mode, static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
     void (*draw)() = nullptr;
+    void (*const lagrange)() = drawLagrangeCurve;
+    void (*const bspline)() = drawBsplineCurve;
+    void (*const rbf)() = drawRbfCurve;
     switch (mode) {
         case CurveMode::Lagrange:
-            draw = drawLagrangeCurve;
+            draw = lagrange;
             break;
         case CurveMode::Bezier:
             draw = drawBezierOfPolygon;
             break;
         case CurveMode::Rbf:
-            draw = drawRbfCurve;
+            draw = rbf;
             break;
         case CurveMode::Bspline:
-            draw = drawBsplineCurve;
+            draw = bspline;
             break;
         case CurveMode::None:
             state.SkipWithError("no curve");
@@ -82,7 +82,7 @@ void BM_LagrangeDisplayNewNodes(benchmark::State& state) {
     int step = 0;
     for (auto _ : state) {
         appState.knots[64] = node + ((step++ % 2) != 0 ? 0.25f : 0.0f);
-        finishDrawing(drawLagrangeCurve);
+        finishDrawing([] { drawLagrangeCurve(); });
     }
     appState = AppState{};
 }
@@ -99,7 +99,7 @@ void BM_BezierDisplayNewCount(benchmark::State& state) {
     int step = 0;
     for (auto _ : state) {
         const int count = maxPoints - step++ % 3;
-        drawBezierCurve(appState.controlPoints.data(), count);
+        drawBezierCurve(appState.controlPoints.data(), count, appState.animT);
         glFinish();
     }
     appState = AppState{};

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/rbf_system.hpp"
+#include "app/refresh.hpp"
 #include "app/window.hpp"
-#include "curves/parameters.hpp"
-#include "curves/rbf.hpp"
 
 bool ensureBenchWindow() {
     if (std::getenv("DISPLAY") == nullptr) {
@@ -42,6 +40,5 @@ void setWavyPolygon(CurveMode mode, int n, int degree) {
                                      static_cast<float>((i * 37) % 400 - 200)};
     }
     appState.curveMode = mode;
-    assignParameters();
-    solveRbfSystem();
+    deriveFromInputs(Edit::Layout);
 }

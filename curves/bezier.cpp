@@ -1,11 +1,7 @@
 #include "curves/bezier.hpp"
 
-#include <GL/gl.h>
-
 #include <array>
 #include <cmath>
-
-#include "render/display.hpp"
 
 namespace {
 
@@ -119,43 +115,25 @@ Point3 evalBezier(const Point3* points, int count, float x) {
     return out;
 }
 
-void drawDeCasteljau(const Point3* points, int count, float x) {
+DeCasteljau deCasteljau(const Point3* points, int count, float x) {
+    DeCasteljau c;
     if (!(x >= 0.0f && x <= 1.0f) || count <= 0 || count > maxPoints) {
-        return;
+        return c;
     }
+    c.count = count;
     const double xd = x;
-    ControlPolygon& q = appState.workPolygon;
+    Point3* level = c.points.data();
     for (int j = 0; j < count; ++j) {
-        q[j] = points[j];
+        level[j] = points[j];
     }
-    for (int level = 0; level < count; ++level) {
-        const int last = count - level - 2;
-        for (int j = 0; j <= last; ++j) {
-            for (int c = 0; c < dimension; ++c) {
-                q[j][c] = static_cast<float>((1.0 - xd) * q[j][c] + xd * q[j + 1][c]);
+    for (int k = 1; k < count; ++k) {
+        Point3* next = level + (count - k + 1);
+        for (int j = 0; j < count - k; ++j) {
+            for (int d = 0; d < dimension; ++d) {
+                next[j][d] = static_cast<float>((1.0 - xd) * level[j][d] + xd * level[j + 1][d]);
             }
         }
-        glBegin(GL_LINES);
-        for (int j = 0; j < last; ++j) {
-            glVertex3f(q[j].x, q[j].y, q[j].z);
-            glVertex3f(q[j + 1].x, q[j + 1].y, q[j + 1].z);
-        }
-        glEnd();
+        level = next;
     }
-    drawMarker(q[0].x, q[0].y, q[0].z);
-}
-
-void drawBezierCurve(const Point3* points, int count) {
-    if (count <= 0 || count > maxPoints) {
-        return;
-    }
-    std::array<Point3, bezierCurveSamples> samples;
-    sampleBezierCurve(points, count, samples.data());
-    glBegin(GL_LINE_STRIP);
-    for (const Point3& p : samples) {
-        glVertex3f(p.x, p.y, p.z);
-    }
-    glEnd();
-    appState.animParamValue = appState.animT;
-    drawDeCasteljau(points, count, appState.animParamValue);
+    return c;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "app/state.hpp"
+// Bezier curves in Bernstein form, their samples and the de Casteljau
+// construction of one of their points.
 
-// Draws the Bezier curve of points[0..count-1] in the current colour (129
-// samples over [0, 1]), sets animParamValue = animT and draws the de Casteljau
-// construction there. Nothing for count <= 0 or count > 128.
-void drawBezierCurve(const Point3* points, int count);
+#include <array>
+#include <cstddef>
+
+#include "curves/geometry.hpp"
 
 // Samples of the drawn curve: 128 intervals over [0, 1], both ends included.
 constexpr int bezierCurveSamples = 129;
@@ -18,9 +19,24 @@ void sampleBezierCurve(const Point3* points, int count, Point3* out);
 // Bezier curve point of points[0..count-1] at x in [0, 1], Bernstein form.
 Point3 evalBezier(const Point3* points, int count, float x);
 
-// Draws the de Casteljau polygons at x (using workPolygon) and a marker at the
-// curve point; nothing when x is outside [0, 1].
-void drawDeCasteljau(const Point3* points, int count, float x);
-
 // Binomial coefficient C(n, k) for 0 <= k <= n, in double precision.
 double binomial(int n, int k);
+
+// The de Casteljau construction at x: level 0 is the given polygon, level k
+// (k = 1 .. count - 1) the count - k points of the k-th round of linear
+// interpolation, the last level the curve point.
+struct DeCasteljau {
+    static constexpr int capacity = maxPoints * (maxPoints + 1) / 2;
+    int count = 0;                        // points of level 0; 0: no construction
+    std::array<Point3, capacity> points;  // the levels one after another
+
+    // The count - k points of level k, 0 <= k < count.
+    const Point3* level(int k) const {
+        return &points[static_cast<std::size_t>(k * count - k * (k - 1) / 2)];
+    }
+    Point3 curvePoint() const { return *level(count - 1); }
+};
+
+// The construction for points[0..count-1] at x; empty (count 0) unless
+// 0 < count <= 128 and 0 <= x <= 1.
+DeCasteljau deCasteljau(const Point3* points, int count, float x);

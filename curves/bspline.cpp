@@ -1,23 +1,18 @@
 #include "curves/bspline.hpp"
 
-#include <GL/gl.h>
-
 #include <array>
-
-#include "render/display.hpp"
 
 namespace {
 
-// Samples per curve: the domain is cut into 128 pieces and its far end is not sampled.
-constexpr int curveSegments = 128;
+// Pieces of the domain between samples.
+constexpr int curveSegments = bsplineCurveSamples;
 
-// The knot list defines a curve of n points only with n + d + 1 entries and
-// d < n; anything else (an empty list, a list left from another mode or
-// degree) draws nothing and is never read.
-bool curveDefined(const AppState& s, int n) {
-    const int d = s.polyDegree;
-    return n > 0 && n <= maxPoints && d >= 0 && d < n && d <= maxPoints - 1 - n &&
-           s.knotCount == n + d + 1;
+float domainStart(const BsplineView& curve) {
+    return curve.knots[curve.degree];
+}
+
+float domainEnd(const BsplineView& curve) {
+    return curve.knots[curve.knotCount - curve.degree - 1];
 }
 
 // N(i, d + 1)(u) for i = 0 .. n - 1, bottom-up. Level k of the table holds
@@ -79,54 +74,49 @@ double bsplineBasis(const float* t, int n, int i, int k, float u) {
     return bsplineBasis(t, n, i, k - 1, u) * a + bsplineBasis(t, n, i + 1, k - 1, u) * b;
 }
 
-Point3 evalBspline(float u, int n) {
-    const AppState& s = appState;
+// The knot list defines a curve of n points only with n + d + 1 entries and
+// d < n; anything else (an empty list, a list left from another mode or
+// degree) gives no curve and is never read.
+bool bsplineDefined(const BsplineView& curve) {
+    const int n = curve.pointCount;
+    const int d = curve.degree;
+    return n > 0 && n <= maxPoints && d >= 0 && d < n && d <= maxPoints - 1 - n &&
+           curve.knotCount == n + d + 1;
+}
+
+float bsplineParameter(const BsplineView& curve, float animT) {
+    return animT * (domainEnd(curve) - domainStart(curve)) + domainStart(curve);
+}
+
+// Strictly inside: the ends of the domain and "no animation" show no marker.
+bool insideBsplineDomain(const BsplineView& curve, float u) {
+    return bsplineDefined(curve) && domainStart(curve) < u && u < domainEnd(curve);
+}
+
+Point3 evalBspline(const BsplineView& curve, float u) {
     Point3 out;
-    if (!curveDefined(s, n)) {
+    if (!bsplineDefined(curve)) {
         return out;
     }
+    const int n = curve.pointCount;
     std::array<double, maxPoints> basis{};
-    basisTable(s.knots.data(), n, s.polyDegree, u, basis);
+    basisTable(curve.knots, n, curve.degree, u, basis);
     for (int i = 0; i < n; ++i) {
         for (int c = 0; c < dimension; ++c) {
-            out[c] = static_cast<float>(out[c] + basis[i] * s.controlPoints[i][c]);
+            out[c] = static_cast<float>(out[c] + basis[i] * curve.points[i][c]);
         }
     }
     return out;
 }
 
-void drawBsplineMarker(float u) {
-    const AppState& s = appState;
-    if (!curveDefined(s, s.pointCount)) {
+void sampleBsplineCurve(const BsplineView& curve, Point3* out) {
+    if (!bsplineDefined(curve)) {
         return;
     }
-    const int d = s.polyDegree;
-    const float lo = s.knots[d];
-    const float hi = s.knots[s.knotCount - d - 1];
-    // Strictly inside: the ends of the domain and "no animation" show no marker.
-    if (lo < u && u < hi) {
-        const Point3 p = evalBspline(u, s.pointCount);
-        drawMarker(p.x, p.y, p.z);
-    }
-}
-
-void drawBsplineCurve() {
-    AppState& s = appState;
-    if (!curveDefined(s, s.pointCount)) {
-        return;
-    }
-    const int n = s.pointCount;
-    const int d = s.polyDegree;
-    const float lo = s.knots[d];
-    const float hi = s.knots[s.knotCount - d - 1];
-    glColor3f(toneA, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
+    const float lo = domainStart(curve);
+    const float hi = domainEnd(curve);
     for (int k = 0; k < curveSegments; ++k) {
         const float u = static_cast<float>(k) / static_cast<float>(curveSegments) * (hi - lo) + lo;
-        const Point3 p = evalBspline(u, n);
-        glVertex3f(p.x, p.y, p.z);
+        out[k] = evalBspline(curve, u);
     }
-    glEnd();
-    s.animParamValue = s.animT * (hi - lo) + lo;
-    drawBsplineMarker(s.animParamValue);
 }

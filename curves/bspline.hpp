@@ -1,21 +1,43 @@
 #pragma once
 
-#include "app/state.hpp"
+// B-spline curves over a knot vector: evaluation, samples and the basis.
 
-// Draws the B-spline of degree polyDegree over knots in (0.3, 0, 0) (128 samples
-// of the domain, its far end not sampled), sets animParamValue and draws the
-// animation marker. Nothing at all unless 0 < n <= 128, d < n and
-// knotCount = n + d + 1.
-void drawBsplineCurve();
+#include "curves/geometry.hpp"
 
-// Marker at the curve point for u when u lies strictly inside the domain
-// (nothing when the knot list defines no curve).
-void drawBsplineMarker(float u);
+// Samples of the drawn curve: the domain cut into 128 pieces, its far end not sampled.
+constexpr int bsplineCurveSamples = 128;
+
+// A B-spline as the record holds it: pointCount control points of the given
+// degree over knots[0..knotCount-1]. It defines a curve only when
+// 0 < pointCount <= 128, 0 <= degree < pointCount and knotCount =
+// pointCount + degree + 1; its domain is then [knots[degree], knots[pointCount]].
+struct BsplineView {
+    const Point3* points;
+    int pointCount;
+    const float* knots;
+    int knotCount;
+    int degree;
+};
+
+// True when the view defines a curve (see BsplineView).
+bool bsplineDefined(const BsplineView& curve);
+
+// The parameter of animation time animT on the domain: animT (hi - lo) + lo.
+// The curve must be defined.
+float bsplineParameter(const BsplineView& curve, float animT);
+
+// True when u lies strictly inside the domain of a defined curve: where the
+// animation marker is shown.
+bool insideBsplineDomain(const BsplineView& curve, float u);
 
 // Sum of N(i, d+1)(u) times control point i over i = 0..n-1, with every basis
 // value bit for bit that of bsplineBasis but each computed once (O(n d) per
-// point). (0, 0, 0) unless 0 < n <= 128, d < n and knotCount = n + d + 1.
-Point3 evalBspline(float u, int n);
+// point). (0, 0, 0) unless the curve is defined.
+Point3 evalBspline(const BsplineView& curve, float u);
+
+// The curve points the drawing samples: out[k] = evalBspline at
+// k / 128 * (hi - lo) + lo for k = 0 .. 127. Nothing unless the curve is defined.
+void sampleBsplineCurve(const BsplineView& curve, Point3* out);
 
 // Basis value N(i, k)(u) over knot list t with n control points, exactly as
 // the Cox-de Boor recursion defines it (half-open spans, right-end rule,

@@ -1,11 +1,8 @@
 #include "curves/degree.hpp"
 
 #include <array>
+#include <cstddef>
 #include <vector>
-
-#include "curves/parameters.hpp"
-#include "app/rbf_system.hpp"
-#include "curves/rbf.hpp"
 
 namespace {
 
@@ -21,8 +18,8 @@ constexpr int elevationAmount = 1;
 // with F = p (p + 1) ... (p + r - 1); C(i + j, j) comes from a running
 // Pascal row, so no binomial is ever formed twice.
 std::vector<float> elevationMatrix(int p, int r) {
-    std::vector<float> band(static_cast<size_t>(p) * static_cast<size_t>(r + 1), 0.0f);
-    std::vector<float> pascal(static_cast<size_t>(r + 1), 0.0f);
+    std::vector<float> band(static_cast<std::size_t>(p) * static_cast<std::size_t>(r + 1), 0.0f);
+    std::vector<float> pascal(static_cast<std::size_t>(r + 1), 0.0f);
     float f = 1.0f;
     for (int k = 0; k < r; ++k) {
         f *= static_cast<float>(p + k);
@@ -30,7 +27,7 @@ std::vector<float> elevationMatrix(int p, int r) {
     for (int i = 0; i < p; ++i) {
         pascal[0] = 1.0f;
         for (int j = 1; j <= r; ++j) {
-            pascal[static_cast<size_t>(j)] += pascal[static_cast<size_t>(j - 1)];
+            pascal[static_cast<std::size_t>(j)] += pascal[static_cast<std::size_t>(j - 1)];
         }
         for (int j = 0; j <= r; ++j) {
             float a = 1.0f;
@@ -41,7 +38,8 @@ std::vector<float> elevationMatrix(int p, int r) {
             for (int k = 0; k < r - j; ++k) {
                 b *= static_cast<float>(p - i + k);
             }
-            band[static_cast<size_t>(i * (r + 1) + j)] = a * pascal[static_cast<size_t>(j)] * b / f;
+            band[static_cast<std::size_t>(i * (r + 1) + j)] =
+                a * pascal[static_cast<std::size_t>(j)] * b / f;
         }
     }
     return band;
@@ -49,55 +47,41 @@ std::vector<float> elevationMatrix(int p, int r) {
 
 }  // namespace
 
-void elevateDegree() {
-    AppState& s = appState;
-    const int n = s.pointCount;
+int elevateDegree(const Point3* points, int count, Point3* out) {
+    const int n = count;
     const int r = elevationAmount;
     // The raised polygon must stay below capacity. An empty polygon has no
     // curve to raise: its "first point" would be stale memory.
     if (n + r >= maxPoints || n <= 0) {
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        s.auxPolygon[i] = s.controlPoints[i];
+        return 0;
     }
     const std::vector<float> w = elevationMatrix(n, r);
-    const ControlPolygon& old = s.auxPolygon;
 
     // Point 0 is unchanged; each later point q mixes the old points i with
     // q - r <= i <= q, summed in increasing i as the full matrix product would.
+    out[0] = points[0];
     for (int q = 1; q <= n + r - 1; ++q) {
         Point3 sum;
         const int first = q - r < 0 ? 0 : q - r;
         const int last = q < n - 1 ? q : n - 1;
         for (int i = first; i <= last; ++i) {
-            const float weight = w[static_cast<size_t>(i * (r + 1) + (q - i))];
+            const float weight = w[static_cast<std::size_t>(i * (r + 1) + (q - i))];
             for (int c = 0; c < dimension; ++c) {
-                sum[c] += weight * old[i][c];
+                sum[c] += weight * points[i][c];
             }
         }
-        s.controlPoints[q] = sum;
+        out[q] = sum;
     }
-    s.auxPointCount = n;
-    s.pointCount = n + r;
-
-    // Every mode's parameter list and the RBF curve follow the new point count.
-    assignParameters();
-    solveRbfSystem();
+    return n + r;
 }
 
-void reduceDegree(double alpha, Point3* out) {
-    AppState& s = appState;
-    const int nIn = s.pointCount;
+void reduceDegree(const Point3* points, int count, double alpha, Point3* out) {
     // The reduced curve needs at least a segment; a single point has no degree to lose.
-    if (nIn < 3 || nIn > maxPoints) {
+    if (count < 3 || count > maxPoints) {
         return;
     }
-    for (int i = 0; i < nIn; ++i) {
-        s.workPolygon[i] = s.controlPoints[i];
-    }
-    const ControlPolygon& p = s.workPolygon;
-    const int n = nIn - 1;  // degree of the given curve
+    const Point3* p = points;
+    const int n = count - 1;  // degree of the given curve
 
     // The residual of the best fit of lower degree is orthogonal under the
     // weight to every polynomial of degree < n, so it is a multiple of the

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "app/state.hpp"
+// Degree elevation and least-squares degree reduction of Bezier polygons.
 
-// Raises the Bezier degree of the control polygon by one (same curve, one more
-// point); the old polygon goes to auxPolygon and auxPointCount, then the
-// parameter list and the RBF system are rebuilt for the new point count.
-// Nothing when pointCount is 0 or >= 127.
-void elevateDegree();
+#include "curves/geometry.hpp"
 
-// Writes to out the pointCount - 1 points of the Bezier curve one degree lower
-// that is closest in the weighted least-squares sense with weight
-// (4t(1-t))^alpha, alpha > -1. Nothing when pointCount < 3.
-void reduceDegree(double alpha, Point3* out);
+// Writes to out the count + 1 points of the same Bezier curve one degree
+// higher and returns count + 1; returns 0 and writes nothing when count <= 0
+// or the raised polygon would not stay below capacity (count + 1 >= 128).
+// out must not overlap points.
+int elevateDegree(const Point3* points, int count, Point3* out);
+
+// Writes to out the count - 1 points of the Bezier curve one degree lower
+// that is closest to that of points[0..count-1] in the least-squares sense
+// with weight (4t(1-t))^alpha, alpha > -1. Nothing when count < 3 or > 128.
+void reduceDegree(const Point3* points, int count, double alpha, Point3* out);

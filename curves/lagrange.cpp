@@ -1,29 +1,12 @@
 #include "curves/lagrange.hpp"
 
-#include <GL/gl.h>
-
 #include <array>
 #include <cstring>
-
-#include "render/display.hpp"
 
 namespace {
 
 // Samples per curve: 128 intervals, both ends included.
 constexpr int curveSegments = lagrangeCurveSamples - 1;
-
-// Two equal nodes leave the interpolation problem without a solution (the
-// Lagrange weights divide by their difference), so nothing may be drawn.
-bool nodesDistinct(const float* t, int n) {
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 1; j < n; ++j) {
-            if (t[i] == t[j]) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 // p = wa * a - wb * b, the point of the line through a and b at another node.
 Point3 extend(double wa, const Point3& a, double wb, const Point3& b) {
@@ -43,40 +26,46 @@ Point3 blend(double wa, const Point3& a, double wb, const Point3& b) {
     return p;
 }
 
-void segment(const Point3& a, const Point3& b) {
-    glBegin(GL_LINES);
-    glVertex3f(a.x, a.y, a.z);
-    glVertex3f(b.x, b.y, b.z);
-    glEnd();
-}
+// Appends the steps of a construction in the order they are shown.
+class StepList {
+  public:
+    explicit StepList(NevilleConstruction& c) : c_(c) {}
+    void segment(const Point3& a, const Point3& b) { push({false, a, b}); }
+    void marker(const Point3& p) { push({true, p, p}); }
 
-void marker(const Point3& p) {
-    drawMarker(p.x, p.y, p.z);
-}
+  private:
+    void push(const ConstructionStep& step) {
+        if (c_.stepCount < NevilleConstruction::capacity) {
+            c_.steps[c_.stepCount] = step;
+            c_.stepCount = c_.stepCount + 1;
+        }
+    }
+    NevilleConstruction& c_;
+};
 
 // Each line through two neighbouring points is extended to the third node, and
 // the curve point is the blend of the two lines at u.
-Point3 nevilleThree(const double* t, const Point3* p, double u) {
+Point3 nevilleThree(const double* t, const Point3* p, double u, StepList& out) {
     std::array<Point3, 5> a;
     a[0] = extend((t[2] - t[0]) / (t[1] - t[0]), p[1], (t[2] - t[1]) / (t[1] - t[0]), p[0]);
     a[2] = extend((t[2] - t[0]) / (t[2] - t[1]), p[1], (t[1] - t[0]) / (t[2] - t[1]), p[2]);
-    segment(p[0], a[0]);
-    segment(p[2], a[2]);
+    out.segment(p[0], a[0]);
+    out.segment(p[2], a[2]);
 
     const double wa = (t[2] - u) / (t[2] - t[0]);
     const double wb = (u - t[0]) / (t[2] - t[0]);
     a[1] = blend(wa, p[0], wb, a[0]);
     a[3] = blend(wa, a[2], wb, p[2]);
     a[4] = blend(wa, a[1], wb, a[3]);
-    segment(a[1], a[3]);
-    marker(a[4]);
+    out.segment(a[1], a[3]);
+    out.marker(a[4]);
     return a[4];
 }
 
 // The first level extends each line of neighbours over the whole node range
 // t0 .. t3; the second level gives the quadratics through P0..P2 and P1..P3,
 // the third their blend, the cubic.
-Point3 nevilleFour(const double* t, const Point3* p, double u) {
+Point3 nevilleFour(const double* t, const Point3* p, double u, StepList& out) {
     std::array<Point3, 13> a;
     a[0] = extend((t[2] - t[0]) / (t[1] - t[0]), p[1], (t[2] - t[1]) / (t[1] - t[0]), p[0]);
     a[1] = extend((t[3] - t[0]) / (t[1] - t[0]), p[1], (t[3] - t[1]) / (t[1] - t[0]), p[0]);
@@ -84,32 +73,31 @@ Point3 nevilleFour(const double* t, const Point3* p, double u) {
     a[3] = extend((t[3] - t[1]) / (t[2] - t[1]), p[2], (t[3] - t[2]) / (t[2] - t[1]), p[1]);
     a[4] = extend((t[3] - t[0]) / (t[3] - t[2]), p[2], (t[2] - t[0]) / (t[3] - t[2]), p[3]);
     a[5] = extend((t[3] - t[1]) / (t[3] - t[2]), p[2], (t[2] - t[1]) / (t[3] - t[2]), p[3]);
-    segment(p[0], a[1]);
-    segment(a[2], a[3]);
-    segment(a[4], p[3]);
+    out.segment(p[0], a[1]);
+    out.segment(a[2], a[3]);
+    out.segment(a[4], p[3]);
 
     double wa = (t[2] - u) / (t[2] - t[0]);
     double wb = (u - t[0]) / (t[2] - t[0]);
     a[6] = blend(wa, p[0], wb, a[0]);
     a[7] = blend(wa, a[2], wb, p[2]);
     a[10] = blend(wa, a[6], wb, a[7]);
-    segment(a[6], a[7]);
-    marker(a[10]);
+    out.segment(a[6], a[7]);
+    out.marker(a[10]);
 
-    // From here on the construction inherits the marker's blue.
     wa = (t[3] - u) / (t[3] - t[1]);
     wb = (u - t[1]) / (t[3] - t[1]);
     a[8] = blend(wa, p[1], wb, a[3]);
     a[9] = blend(wa, a[5], wb, p[3]);
     a[11] = blend(wa, a[8], wb, a[9]);
-    segment(a[8], a[9]);
-    marker(a[11]);
+    out.segment(a[8], a[9]);
+    out.marker(a[11]);
 
     wa = (t[3] - u) / (t[3] - t[0]);
     wb = (u - t[0]) / (t[3] - t[0]);
     a[12] = blend(wa, a[10], wb, a[11]);
-    segment(a[10], a[11]);
-    marker(a[12]);
+    out.segment(a[10], a[11]);
+    out.marker(a[12]);
     return a[12];
 }
 
@@ -191,31 +179,46 @@ const SampleWeights& weightsForNodes(const float* t, int n) {
 
 }  // namespace
 
-void sampleLagrangeCurve(const float* t, int n, Point3* out) {
+bool nodesDistinct(const float* t, int n) {
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (t[i] == t[j]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+float lagrangeParameter(const float* t, int n, float animT) {
+    const float first = t[0];
+    const float range = t[n - 1] - t[0];
+    return first + range * animT;
+}
+
+void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* out) {
     if (n <= 0 || n > maxPoints) {
         return;
     }
     const SampleWeights& m = weightsForNodes(t, n);
-    const ControlPolygon& p = appState.controlPoints;
     for (int k = 0; k <= curveSegments; ++k) {
         // The sum of evalLagrange, in the same order.
         Point3 sum;
         for (int i = 0; i < n; ++i) {
             const float weight = m.weights[k][i];
             for (int c = 0; c < dimension; ++c) {
-                sum[c] += weight * p[i][c];
+                sum[c] += weight * points[i][c];
             }
         }
         out[k] = sum;
     }
 }
 
-void evalLagrange(Point3& out, const float* t, float u, int n) {
-    out = Point3{};
+Point3 evalLagrange(const Point3* points, const float* t, int n, float u) {
+    Point3 out;
     if (n <= 0 || n > maxPoints) {
-        return;
+        return out;
     }
-    const ControlPolygon& p = appState.controlPoints;
     for (int i = 0; i < n; ++i) {
         float weight = 1.0f;
         for (int j = 0; j < n; ++j) {
@@ -227,51 +230,30 @@ void evalLagrange(Point3& out, const float* t, float u, int n) {
             weight = static_cast<float>(weight * factor);
         }
         for (int c = 0; c < dimension; ++c) {
-            out[c] += weight * p[i][c];
+            out[c] += weight * points[i][c];
         }
     }
+    return out;
 }
 
-void drawNevilleConstruction(Point3& out, const float* t, float u, int n) {
+NevilleConstruction nevilleConstruction(const Point3* points, const float* t, int n, float u) {
+    NevilleConstruction c;
     if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
-        return;
+        return c;
     }
     // t[0] is always 0, so this is the node range; it also rejects NaN and the
     // value -1 that stands for "no animation".
     if (!(u >= 0.0f && u <= t[n - 1])) {
-        return;
+        return c;
     }
-    const Point3* p = appState.controlPoints.data();
+    StepList steps(c);
     if (n == 3 || n == 4) {
         const double nodes[4] = {t[0], t[1], t[2], n == 4 ? t[3] : 0.0};
-        out = n == 3 ? nevilleThree(nodes, p, u) : nevilleFour(nodes, p, u);
-        return;
+        c.curvePoint =
+            n == 3 ? nevilleThree(nodes, points, u, steps) : nevilleFour(nodes, points, u, steps);
+        return c;
     }
-    evalLagrange(out, t, u, n);
-    marker(out);
-}
-
-void drawLagrangeCurve() {
-    AppState& s = appState;
-    const int n = s.pointCount;
-    if (n <= 0 || n > maxPoints) {
-        return;
-    }
-    const float* t = s.knots.data();
-    if (!nodesDistinct(t, n)) {
-        return;
-    }
-    const float first = t[0];
-    const float range = t[n - 1] - t[0];
-    std::array<Point3, lagrangeCurveSamples> samples;
-    sampleLagrangeCurve(t, n, samples.data());
-    glColor3f(toneA, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (const Point3& p : samples) {
-        glVertex3f(p.x, p.y, p.z);
-    }
-    glEnd();
-    s.animParamValue = first + range * s.animT;
-    Point3 curvePoint;
-    drawNevilleConstruction(curvePoint, t, s.animParamValue, n);
+    c.curvePoint = evalLagrange(points, t, n, u);
+    steps.marker(c.curvePoint);
+    return c;
 }

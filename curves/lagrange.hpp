@@ -1,26 +1,54 @@
 #pragma once
 
-#include "app/state.hpp"
+// The interpolating polynomial through points at given nodes, its samples and
+// Neville's construction of one of its points.
 
-// Draws the interpolating polynomial through the control points at the nodes
-// in knots in (0.3, 0, 0) (129 samples), sets animParamValue and draws the
-// Neville construction. Nothing at all for n <= 0, n > 128 or two equal nodes.
-void drawLagrangeCurve();
+#include <array>
+
+#include "curves/geometry.hpp"
 
 // Samples of the drawn curve: 128 intervals over the node range, both ends included.
 constexpr int lagrangeCurveSamples = 129;
+
+// True when no two of the nodes t[0..n-1] are equal; only then is there an
+// interpolating polynomial.
+bool nodesDistinct(const float* t, int n);
+
+// The parameter of animation time animT over the nodes: t[0] + (t[n-1] - t[0]) animT.
+// n must be 1..128.
+float lagrangeParameter(const float* t, int n, float animT);
+
+// Value at u of the polynomial through points[0..n-1] at nodes t[0..n-1] (the
+// nodes must be distinct); (0, 0, 0) for n <= 0 or n > 128.
+Point3 evalLagrange(const Point3* points, const float* t, int n, float u);
 
 // The curve points the drawing samples: out[k] = evalLagrange at
 // t[0] + (t[n-1] - t[0]) * k / 128 for k = 0 .. 128, bit for bit. The weights
 // are kept between calls while the nodes stay the same. Nothing for n <= 0 or
 // n > 128; the nodes must be distinct.
-void sampleLagrangeCurve(const float* t, int n, Point3* out);
+void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* out);
 
-// Value at u of the polynomial through controlPoints[0..n-1] at nodes t[0..n-1]
-// (the nodes must be distinct); (0, 0, 0) for n <= 0 or n > 128.
-void evalLagrange(Point3& out, const float* t, float u, int n);
+// One step of a construction as it is shown: a segment from a to b, or a
+// marker at a.
+struct ConstructionStep {
+    bool marker = false;
+    Point3 a;
+    Point3 b;
+};
 
-// Draws Neville's construction at u, for 0 <= u <= t[n-1] (full for 3 and 4
-// points, else only the curve point); out receives the
-// curve point when one is drawn. Nothing when two nodes are equal.
-void drawNevilleConstruction(Point3& out, const float* t, float u, int n);
+// Neville's construction at u, in the order it is shown. Three points: the two
+// lines through neighbours extended to the third node, then the segment of
+// their blends at u and the curve point. Four points: the three lines through
+// neighbours over the whole node range, then each of the two quadratics' and
+// the cubic's segment followed by its point at u. Other counts: the curve
+// point alone.
+struct NevilleConstruction {
+    static constexpr int capacity = 9;
+    int stepCount = 0;  // 0: nothing to show
+    std::array<ConstructionStep, capacity> steps{};
+    Point3 curvePoint;
+};
+
+// The construction at u for points[0..n-1] at nodes t[0..n-1]; empty unless
+// 0 < n <= 128, the nodes are distinct and 0 <= u <= t[n-1].
+NevilleConstruction nevilleConstruction(const Point3* points, const float* t, int n, float u);

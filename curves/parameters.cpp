@@ -1,120 +1,134 @@
 #include "curves/parameters.hpp"
 
-#include "app/state.hpp"
+#include "curves/bspline.hpp"
+#include "curves/lagrange.hpp"
 
 namespace {
 
-// Margin of the parameter bar in pixels: handles run from 25 to windowWidth - 25.
-constexpr double barMargin = 25.0;
+// The bar's margin in the double precision of the handle layout.
+constexpr double barMargin = parameterBarMargin;
 
 // The Bezier knot vector keeps at most this many zeros and as many ones, so that
 // it fits the 128 entries; the Bezier curve never reads it.
 constexpr int bezierHalfCapacity = maxPoints / 2;
 
-void uniformNodes(AppState& s, int n) {
+int uniformNodes(int n, KnotValues& knots) {
     for (int i = 0; i < n; ++i) {
-        s.knots[i] = static_cast<float>(i);
+        knots[i] = static_cast<float>(i);
     }
-    s.knotCount = n;
+    return n;
 }
 
 // n - 1 zeros then n - 1 ones: the Bezier knot vector without its outermost knot
 // at each end. Fewer than two points have no such vector.
-void bezierKnots(AppState& s, int n) {
+int bezierKnots(int n, KnotValues& knots) {
     if (n <= 1) {
-        s.knotCount = 0;
-        return;
+        return 0;
     }
     const int half = n - 1 < bezierHalfCapacity ? n - 1 : bezierHalfCapacity;
     const int m = 2 * half;
     for (int i = 0; i < half; ++i) {
-        s.knots[i] = 0.0f;
-        s.knots[m - 1 - i] = 1.0f;
+        knots[i] = 0.0f;
+        knots[m - 1 - i] = 1.0f;
     }
-    s.knotCount = m;
+    return m;
 }
 
 // Clamped uniform vector of order d + 1: d + 1 zeros, 1 .. n - d - 1, and d + 1
 // copies of n - d. Without d < n the vector defines no curve, and past 128
-// entries it does not fit: the list is then left empty.
-void bsplineKnots(AppState& s, int n, int d) {
+// entries it does not fit: the list is then empty.
+int bsplineKnots(int n, int d, KnotValues& knots) {
     if (d < 0 || d >= n || d > maxPoints - 1 - n) {
-        s.knotCount = 0;
-        return;
+        return 0;
     }
     for (int i = 0; i < d; ++i) {
-        s.knots[i] = 0.0f;
-        s.knots[n + d - i] = static_cast<float>(n - d);
+        knots[i] = 0.0f;
+        knots[n + d - i] = static_cast<float>(n - d);
     }
     for (int i = d; i <= n; ++i) {
-        s.knots[i] = static_cast<float>(i - d);
+        knots[i] = static_cast<float>(i - d);
     }
-    s.knotCount = n + d + 1;
+    return n + d + 1;
 }
 
 }  // namespace
 
-void assignParameters() {
-    AppState& s = appState;
-    const int n = s.pointCount;
+std::optional<int> defaultKnots(CurveMode mode, int n, int degree, KnotValues& knots) {
     if (n < 0 || n > maxPoints) {
-        return;
+        return std::nullopt;
     }
-    switch (s.curveMode) {
+    switch (mode) {
         case CurveMode::Lagrange:
         case CurveMode::Rbf:
-            uniformNodes(s, n);
-            break;
+            return uniformNodes(n, knots);
         case CurveMode::Bezier:
-            bezierKnots(s, n);
-            break;
+            return bezierKnots(n, knots);
         case CurveMode::Bspline:
-            bsplineKnots(s, n, s.polyDegree);
+            return bsplineKnots(n, degree, knots);
+        case CurveMode::None:
             break;
-        default:
-            return;
     }
-    layoutKnotHandles();
+    return std::nullopt;
 }
 
-void layoutKnotHandles() {
-    AppState& s = appState;
-    const int m = s.knotCount;
-    if (m <= 0 || m > maxPoints) {
+void handlePositions(const float* knots, int count, int windowWidth, float* x) {
+    if (count <= 0 || count > maxPoints) {
         return;
     }
-    const double first = s.knots[0];
-    const double last = s.knots[m - 1];
-    const double right = static_cast<double>(s.windowWidth) - barMargin;
-    for (int i = 0; i < m; ++i) {
-        KnotHandle& h = s.knotHandles[i];
+    const double first = knots[0];
+    const double last = knots[count - 1];
+    const double right = static_cast<double>(windowWidth) - barMargin;
+    for (int i = 0; i < count; ++i) {
         if (last == first) {
             // A single value (or all values equal) has no range to spread over.
-            h.x = static_cast<float>(barMargin);
+            x[i] = static_cast<float>(barMargin);
         } else {
-            const double t = s.knots[i];
+            const double t = knots[i];
             const double toFirst = (last - t) / (last - first);
             const double toLast = (t - first) / (last - first);
-            h.x = static_cast<float>(barMargin * toFirst + right * toLast);
+            x[i] = static_cast<float>(barMargin * toFirst + right * toLast);
         }
-        h.y = static_cast<float>(barMargin);
     }
 }
 
-void knotsFromHandles() {
-    AppState& s = appState;
-    const int m = s.knotCount;
-    if (m <= 0 || m > maxPoints) {
-        return;
+bool knotsFromHandlePositions(const float* x, int count, float* knots) {
+    if (count <= 0 || count > maxPoints) {
+        return false;
     }
-    const double x0 = s.knotHandles[0].x;
-    const double xl = s.knotHandles[m - 1].x;
-    // Handles stacked on one x give no range to measure against: keep the values.
+    const double x0 = x[0];
+    const double xl = x[count - 1];
+    // Handles stacked on one x give no range to measure against.
     if (xl == x0) {
-        return;
+        return false;
     }
-    for (int i = 0; i < m; ++i) {
-        const double xi = s.knotHandles[i].x;
-        s.knots[i] = static_cast<float>(1.0 - (xl - xi) / (xl - x0));
+    for (int i = 0; i < count; ++i) {
+        const double xi = x[i];
+        knots[i] = static_cast<float>(1.0 - (xl - xi) / (xl - x0));
     }
+    return true;
+}
+
+std::optional<float> animationParameter(CurveMode mode, const float* knots, int knotCount,
+                                        int pointCount, int degree, float animT) {
+    switch (mode) {
+        case CurveMode::Lagrange:
+            if (pointCount <= 0 || pointCount > maxPoints || !nodesDistinct(knots, pointCount)) {
+                return std::nullopt;
+            }
+            return lagrangeParameter(knots, pointCount, animT);
+        case CurveMode::Bezier:
+            // Every Bezier curve runs over [0, 1], whatever its points.
+            return animT;
+        case CurveMode::Bspline: {
+            const BsplineView curve{nullptr, pointCount, knots, knotCount, degree};
+            if (!bsplineDefined(curve)) {
+                return std::nullopt;
+            }
+            return bsplineParameter(curve, animT);
+        }
+        case CurveMode::Rbf:
+        case CurveMode::None:
+            break;
+    }
+    return std::nullopt;
 }

@@ -6,12 +6,11 @@
 #include <malloc.h>
 #endif
 
-#include "app/rbf_system.hpp"
+#include <optional>
+
 #include "app/state.hpp"
-#include "curves/bezier.hpp"
-#include "curves/bspline.hpp"
-#include "curves/lagrange.hpp"
-#include "curves/rbf.hpp"
+#include "curves/parameters.hpp"
+#include "render/curve_drawing.hpp"
 
 namespace {
 
@@ -23,39 +22,51 @@ namespace {
 constexpr int frameMemoryMmapThreshold = 32 * 1024 * 1024;
 constexpr int frameMemoryTrimThreshold = 128 * 1024 * 1024;
 
-// Margin of the parameter bar from the window's left, right and bottom edges.
-constexpr float barMargin = 25.0f;
+constexpr float barMargin = parameterBarMargin;
 constexpr float highlightEdge = markerSize * 3.0f / 4.0f;
-// Intervals of the RBF curve over its centre range.
-constexpr int rbfCurveSegments = 128;
+
+// The animation's parameter on the record's curve, worked out in the frame
+// that shows it.
+std::optional<float> shownParameter() {
+    const AppState& s = appState;
+    return animationParameter(s.curveMode, s.knots.data(), s.knotCount, s.pointCount, s.polyDegree,
+                              s.animT);
+}
+
+BsplineView recordBspline() {
+    const AppState& s = appState;
+    return {s.controlPoints.data(), s.pointCount, s.knots.data(), s.knotCount, s.polyDegree};
+}
 
 }  // namespace
 
-// Weights of the six reductions in the family overlay are fixed; the overlay
-// grades their colours from dark to light red.
+// The family's polygons run one point shorter than the control polygon.
 void drawFamilyOverlay() {
-    AppState& s = appState;
-    glLineWidth(0.5f);
-    for (int i = 0; i < familySize; ++i) {
-        const float grade = static_cast<float>(i) / 12.0f;
-        glColor3f(grade + 0.25f, grade, grade);
-        drawLineStrip(s.familyCurves[i].data(), s.pointCount - 1);
-        drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1);
+    const AppState& s = appState;
+    drawFamily(s.familyCurves.data(), familySize, s.pointCount - 1, s.animT);
+}
+
+void drawLagrangeCurve() {
+    const AppState& s = appState;
+    const int n = s.pointCount;
+    if (n > 0 && n <= maxPoints) {
+        const float* t = s.knots.data();
+        drawLagrangeCurve(s.controlPoints.data(), t, n, lagrangeParameter(t, n, s.animT));
     }
-    // Spread between the extreme weights at each point: one segment each, all
-    // in one primitive (a batch of its own per segment would cost a draw each).
-    if (s.pointCount >= 2) {
-        glBegin(GL_LINES);
-        glColor3f(1.0f, 0.125f, 0.125f);
-        for (int j = 0; j <= s.pointCount - 2; ++j) {
-            const Point3& a = s.familyCurves[0][j];
-            const Point3& b = s.familyCurves[familySize - 1][j];
-            glVertex3f(a.x, a.y, a.z);
-            glVertex3f(b.x, b.y, b.z);
-        }
-        glEnd();
+}
+
+void drawBsplineCurve() {
+    const AppState& s = appState;
+    const BsplineView curve = recordBspline();
+    if (bsplineDefined(curve)) {
+        drawBsplineCurve(curve, bsplineParameter(curve, s.animT));
     }
-    glLineWidth(3.0f);
+}
+
+void drawRbfCurve() {
+    const AppState& s = appState;
+    drawRbfCurve(s.rbfCoefficients, s.knots.data(), s.pointCount, s.polyDegree, s.basisKind,
+                 s.shapeR);
 }
 
 namespace {
@@ -186,10 +197,11 @@ void drawParameterBar() {
             drawHighlightMarker(h.x, barMargin, 0.0f);
         }
     }
-    if (s.knotCount > 0) {
+    const std::optional<float> shown = shownParameter();
+    if (s.knotCount > 0 && shown) {
         const float a = s.knots[0];
         const float b = s.knots[s.knotCount - 1];
-        const float v = s.animParamValue;
+        const float v = *shown;
         if (a <= v && v <= b) {
             // The same map from the parameter range onto the bar that places the
             // handles; an empty range (one node) puts the marker with the handles
@@ -199,26 +211,6 @@ void drawParameterBar() {
             drawMarker(x, barMargin, 0.0f);
         }
     }
-}
-
-void drawRbfCurve() {
-    const AppState& s = appState;
-    const int n = s.pointCount;
-    // Without a solvable system in the store there is no interpolant to draw.
-    if (n <= 0 || !rbfSystemFits(n, s.polyDegree)) {
-        return;
-    }
-    const float* t = s.knots.data();
-    glColor3f(toneA, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (int k = 0; k <= rbfCurveSegments; ++k) {
-        const float u =
-            (t[n - 1] - t[0]) * static_cast<float>(k) / static_cast<float>(rbfCurveSegments);
-        Point3 p;
-        evalRbf(p, t, u, n);
-        glVertex3f(p.x, p.y, p.z);
-    }
-    glEnd();
 }
 
 void onDisplay() {
@@ -247,14 +239,7 @@ void onDisplay() {
     // The polygon keeps the colour of the last marker: blue, or red while a point is hovered.
     drawLineStrip(s.controlPoints.data(), s.pointCount);
 
-    if (s.auxPointCount > 0) {
-        glColor3f(1.0f, 0.0f, 0.0f);
-        drawLineStrip(s.auxPolygon.data(), s.auxPointCount);
-        drawBezierCurve(s.auxPolygon.data(), s.auxPointCount);
-        for (int i = 0; i < s.auxPointCount; ++i) {
-            drawHighlightMarker(s.auxPolygon[i].x, s.auxPolygon[i].y, s.auxPolygon[i].z);
-        }
-    }
+    drawComparisonPolygon(s.auxPolygon.data(), s.auxPointCount, s.animT);
 
     if (s.showFamily) {
         drawFamilyOverlay();
@@ -266,7 +251,7 @@ void onDisplay() {
             drawLagrangeCurve();
             break;
         case CurveMode::Bezier:
-            drawBezierCurve(s.controlPoints.data(), s.pointCount);
+            drawBezierCurve(s.controlPoints.data(), s.pointCount, s.animT);
             break;
         case CurveMode::Bspline:
             drawBsplineCurve();

@@ -22,12 +22,16 @@ void drawHighlightMarker(float x, float y, float z);
 // Bezier and B-spline modes) the knot handles and the animation marker.
 void drawParameterBar();
 
-// The six reduced polygons and their Bezier curves in graded reds at width
-// 0.5, then one segment per point between the extreme weights; width 3 after.
+// The six reduced polygons of the record and their Bezier curves in graded
+// reds at width 0.5, then one segment per point between the extreme weights;
+// width 3 after.
 void drawFamilyOverlay();
 
 // Draws points[0..count-1] as one GL line strip (nothing for count <= 0).
 void drawLineStrip(const Point3* points, int count);
 
-// Draws the RBF curve through 129 samples of the centre range in (0.3, 0, 0).
+// The record's curve of each mode with its construction at the animation's
+// parameter (see render/curve_drawing.hpp for what each draws).
+void drawLagrangeCurve();
+void drawBsplineCurve();
 void drawRbfCurve();

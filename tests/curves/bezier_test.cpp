@@ -1,28 +1,14 @@
+#include "curves/bezier.hpp"
+
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "app/state.hpp"
-#include "curve_scene.hpp"
-#include "curves/bezier.hpp"
-#include "support/gl_fixture.hpp"
+#include <cmath>
 
 namespace {
 
-using namespace curvetest;
-
-class BezierTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
-    }
-    void TearDown() override { appState = AppState{}; }
-};
-
-std::string repeat(char c, int n) {
-    return std::string(static_cast<size_t>(n), c);
+void expectPoint(const Point3& p, float x, float y, float tol = 1e-3f) {
+    EXPECT_NEAR(p.x, x, tol);
+    EXPECT_NEAR(p.y, y, tol);
 }
 
 TEST(Binomial, MatchesPascalsTriangle) {
@@ -38,7 +24,7 @@ TEST(Binomial, MatchesPascalsTriangle) {
     }
 }
 
-TEST_F(BezierTest, BernsteinFormMatchesTheClosedForms) {
+TEST(Bezier, BernsteinFormMatchesTheClosedForms) {
     const Point3 p[4] = {{100, 100, 10}, {200, 400, -20}, {400, 300, 0}, {500, 120, 40}};
     // Three points at 1/2: (P0 + 2 P1 + P2) / 4.
     const Point3 mid = evalBezier(p, 3, 0.5f);
@@ -66,82 +52,56 @@ TEST_F(BezierTest, BernsteinFormMatchesTheClosedForms) {
     }
 }
 
-TEST_F(BezierTest, CurveAndDeCasteljauConstructionThroughFeedback) {
+TEST(Bezier, DeCasteljauLevelsAreTheRepeatedMidpoints) {
     const Point3 p[4] = {{100, 100, 0}, {200, 500, 0}, {500, 500, 0}, {600, 100, 0}};
-    appState.animT = 0.5f;
-    glColor3f(toneB, toneA, toneC);
-    const DrawnScene scene = drawnBy([&] { drawBezierCurve(p, 4); });
-    EXPECT_EQ(appState.animParamValue, 0.5f);
-    // 129 samples, then the levels of 3, 2 and 1 points: two segments, one, none.
-    ASSERT_EQ(scene.order, repeat('l', 128 + 3) + "m");
-    const Rgb caller{toneB, toneA, toneC};
-    for (const FbItem& l : scene.lines) {
-        EXPECT_TRUE(hasColour(l.vertices[0], caller));
-    }
-    expectNear(scene.lines[0].vertices[0], 100, 100);
-    expectNear(scene.lines[127].vertices[1], 600, 100);
-    // Midpoints of the polygon, then of those.
-    expectNear(scene.lines[128].vertices[0], 150, 300);
-    expectNear(scene.lines[128].vertices[1], 350, 500);
-    expectNear(scene.lines[129].vertices[0], 350, 500);
-    expectNear(scene.lines[129].vertices[1], 550, 300);
-    expectNear(scene.lines[130].vertices[0], 250, 400);
-    expectNear(scene.lines[130].vertices[1], 450, 400);
+    const DeCasteljau c = deCasteljau(p, 4, 0.5f);
+    ASSERT_EQ(c.count, 4);
+    // Level 0 is the polygon itself; then midpoints of the polygon, then of those.
+    expectPoint(c.level(0)[3], 600, 100);
+    expectPoint(c.level(1)[0], 150, 300);
+    expectPoint(c.level(1)[1], 350, 500);
+    expectPoint(c.level(1)[2], 550, 300);
+    expectPoint(c.level(2)[0], 250, 400);
+    expectPoint(c.level(2)[1], 450, 400);
     // (P0 + 3 P1 + 3 P2 + P3) / 8.
-    EXPECT_NEAR(scene.markers[0].x, 350, 1e-3);
-    EXPECT_NEAR(scene.markers[0].y, 400, 1e-3);
-    EXPECT_EQ(currentColour().b, 1.0f);
-    EXPECT_FLOAT_EQ(appState.workPolygon[0].x, 350.0f);
+    expectPoint(c.curvePoint(), 350, 400);
 }
 
-TEST_F(BezierTest, ThreePointsAtHalfAndTheMarkerAtTheEnds) {
+TEST(Bezier, DeCasteljauAtTheEndsAndForFewPoints) {
     const Point3 p[3] = {{100, 100, 0}, {300, 500, 0}, {500, 100, 0}};
-    appState.animT = 0.5f;
-    DrawnScene scene = drawnBy([&] { drawBezierCurve(p, 3); });
-    ASSERT_EQ(scene.order, repeat('l', 128 + 1) + "m");
-    expectNear(scene.lines[128].vertices[0], 200, 300);
-    expectNear(scene.lines[128].vertices[1], 400, 300);
-    EXPECT_NEAR(scene.markers[0].x, 300, 1e-3);
-    EXPECT_NEAR(scene.markers[0].y, 300, 1e-3);
-
-    for (float x : {0.0f, 1.0f}) {
-        appState.animT = x;
-        scene = drawnBy([&] { drawBezierCurve(p, 3); });
-        ASSERT_EQ(scene.markers.size(), 1u);
-        EXPECT_NEAR(scene.markers[0].x, x == 0.0f ? 100 : 500, 1e-3);
-        EXPECT_NEAR(scene.markers[0].y, 100, 1e-3);
+    struct Case {
+        int count;
+        float x;
+        float px, py;
+    };
+    const Case cases[] = {
+        {3, 0.5f, 300, 300}, {3, 0.0f, 100, 100},
+        {3, 1.0f, 500, 100}, {2, 0.25f, 150, 200},  // two points: the marker runs along the line
+        {1, 0.3f, 100, 100},                        // one point: the curve is that point
+    };
+    for (const Case& c : cases) {
+        const DeCasteljau d = deCasteljau(p, c.count, c.x);
+        ASSERT_EQ(d.count, c.count) << c.count << " " << c.x;
+        expectPoint(d.curvePoint(), c.px, c.py);
+        // The construction's point is the curve's.
+        const Point3 q = evalBezier(p, c.count, c.x);
+        expectPoint(d.curvePoint(), q.x, q.y);
     }
-    // Two points: the construction has no segments, the marker runs along the line.
-    appState.animT = 0.25f;
-    scene = drawnBy([&] { drawBezierCurve(p, 2); });
-    ASSERT_EQ(scene.order, repeat('l', 128) + "m");
-    EXPECT_NEAR(scene.markers[0].x, 150, 1e-3);
-    EXPECT_NEAR(scene.markers[0].y, 200, 1e-3);
+    // Three points at 1/2: the level between the two legs' midpoints.
+    const DeCasteljau half = deCasteljau(p, 3, 0.5f);
+    expectPoint(half.level(1)[0], 200, 300);
+    expectPoint(half.level(1)[1], 400, 300);
 }
 
-TEST_F(BezierTest, SinglePointAndNothingOutsideTheRules) {
-    const Point3 one[1] = {{250, 350, 0}};
-    appState.animT = 0.3f;
-    const DrawnScene scene = drawnBy([&] { drawBezierCurve(one, 1); });
-    ASSERT_EQ(scene.order, repeat('l', 128) + "m");
-    for (const FbItem& l : scene.lines) {
-        expectNear(l.vertices[1], 250, 350);
+TEST(Bezier, NoConstructionOutsideTheRules) {
+    const Point3 p[1] = {{250, 350, 0}};
+    // -1 stands for "no animation"; NaN and counts past capacity are refused too.
+    for (float x : {-1.0f, 1.5f, -0.001f, std::nanf("")}) {
+        EXPECT_EQ(deCasteljau(p, 1, x).count, 0) << x;
     }
-    // No animation: the curve alone.
-    appState.animT = -1.0f;
-    EXPECT_EQ(drawnBy([&] { drawBezierCurve(one, 1); }).order, repeat('l', 128));
-    EXPECT_EQ(appState.animParamValue, -1.0f);
-
-    appState.animT = 0.5f;
-    appState.animParamValue = 9.0f;
     for (int count : {0, -1, 129}) {
-        EXPECT_TRUE(tvtest::captureFeedback([&] {
-                        drawBezierCurve(appState.controlPoints.data(), count);
-                    }).empty())
-            << count;
-        EXPECT_EQ(appState.animParamValue, 9.0f);
+        EXPECT_EQ(deCasteljau(p, count, 0.5f).count, 0) << count;
     }
-    EXPECT_TRUE(tvtest::captureFeedback([&] { drawDeCasteljau(one, 1, 1.5f); }).empty());
 }
 
 }  // namespace

@@ -1,71 +1,57 @@
+#include "curves/bspline.hpp"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
 #include <random>
-#include <string>
 #include <vector>
-
-#include "app/state.hpp"
-#include "curve_scene.hpp"
-#include "curves/bspline.hpp"
-#include "support/gl_fixture.hpp"
 
 namespace {
 
-using namespace curvetest;
+// A B-spline held in vectors, viewed as the curve code reads it.
+struct Curve {
+    std::vector<Point3> points;
+    int degree = 0;
+    std::vector<float> knots;
 
-class BsplineTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
+    BsplineView view() const {
+        return {points.data(), static_cast<int>(points.size()), knots.data(),
+                static_cast<int>(knots.size()), degree};
     }
-    void TearDown() override { appState = AppState{}; }
-
-    static void setCurve(const std::vector<Point3>& points, int d, const std::vector<float>& t) {
-        appState.pointCount = static_cast<int>(points.size());
-        appState.polyDegree = d;
-        for (size_t i = 0; i < points.size(); ++i) {
-            appState.controlPoints[i] = points[i];
-        }
-        appState.knotCount = static_cast<int>(t.size());
-        for (size_t i = 0; i < t.size(); ++i) {
-            appState.knots[i] = t[i];
-        }
-    }
-
-    // Clamped uniform vector of n points and degree d.
-    static std::vector<float> clamped(int n, int d) {
-        std::vector<float> t;
-        for (int i = 0; i <= d; ++i) {
-            t.push_back(0.0f);
-        }
-        for (int i = 1; i < n - d; ++i) {
-            t.push_back(static_cast<float>(i));
-        }
-        for (int i = 0; i <= d; ++i) {
-            t.push_back(static_cast<float>(n - d));
-        }
-        return t;
-    }
-
-    // Greville abscissa of point i: the average of its d interior knots. Control
-    // points placed at (a + b xi, c + e xi) reproduce that line exactly.
-    static std::vector<float> greville(const std::vector<float>& t, int n, int d) {
-        std::vector<float> xi;
-        for (int i = 0; i < n; ++i) {
-            double sum = 0;
-            for (int j = 1; j <= d; ++j) {
-                sum += t[static_cast<size_t>(i + j)];
-            }
-            xi.push_back(d == 0 ? t[static_cast<size_t>(i)] : static_cast<float>(sum / d));
-        }
-        return xi;
-    }
+    Point3 at(float u) const { return evalBspline(view(), u); }
 };
 
-TEST_F(BsplineTest, RecursiveDefinitionGivesTheTextbookValues) {
+// Clamped uniform vector of n points and degree d.
+std::vector<float> clamped(int n, int d) {
+    std::vector<float> t;
+    for (int i = 0; i <= d; ++i) {
+        t.push_back(0.0f);
+    }
+    for (int i = 1; i < n - d; ++i) {
+        t.push_back(static_cast<float>(i));
+    }
+    for (int i = 0; i <= d; ++i) {
+        t.push_back(static_cast<float>(n - d));
+    }
+    return t;
+}
+
+// Greville abscissa of point i: the average of its d interior knots. Control
+// points placed at (a + b xi, c + e xi) reproduce that line exactly.
+std::vector<float> greville(const std::vector<float>& t, int n, int d) {
+    std::vector<float> xi;
+    for (int i = 0; i < n; ++i) {
+        double sum = 0;
+        for (int j = 1; j <= d; ++j) {
+            sum += t[static_cast<size_t>(i + j)];
+        }
+        xi.push_back(d == 0 ? t[static_cast<size_t>(i)] : static_cast<float>(sum / d));
+    }
+    return xi;
+}
+
+TEST(Bspline, RecursiveDefinitionGivesTheTextbookValues) {
     const float uniform[] = {0, 1, 2, 3, 4, 5};
     struct Case {
         float u;
@@ -86,7 +72,7 @@ TEST_F(BsplineTest, RecursiveDefinitionGivesTheTextbookValues) {
     EXPECT_EQ(bsplineBasis(uniform, 3, 2, 1, 3.0f), 1.0);
 }
 
-TEST_F(BsplineTest, FastEvaluationEqualsTheRecursionBitForBit) {
+TEST(Bspline, FastEvaluationEqualsTheRecursionBitForBit) {
     std::mt19937 rng(20021227);
     std::uniform_real_distribution<float> coord(-500.0f, 800.0f);
     std::uniform_int_distribution<int> step(0, 3);
@@ -108,7 +94,7 @@ TEST_F(BsplineTest, FastEvaluationEqualsTheRecursionBitForBit) {
         for (int i = 0; i < n; ++i) {
             pts.push_back({coord(rng), coord(rng), coord(rng)});
         }
-        setCurve(pts, d, t);
+        const Curve curve{pts, d, t};
         std::vector<float> us = {t.front() - 0.5f, t.back(), t.back() + 0.25f, t[d], t[n]};
         us.insert(us.end(), t.begin(), t.end());
         for (int k = 0; k <= 40; ++k) {
@@ -117,12 +103,12 @@ TEST_F(BsplineTest, FastEvaluationEqualsTheRecursionBitForBit) {
         for (float u : us) {
             Point3 expected;
             for (int i = 0; i < n; ++i) {
-                const double b = bsplineBasis(appState.knots.data(), n, i, d + 1, u);
+                const double b = bsplineBasis(t.data(), n, i, d + 1, u);
                 for (int c = 0; c < dimension; ++c) {
                     expected[c] = static_cast<float>(expected[c] + b * pts[i][c]);
                 }
             }
-            const Point3 got = evalBspline(u, n);
+            const Point3 got = curve.at(u);
             ASSERT_EQ(std::memcmp(&got, &expected, sizeof(Point3)), 0)
                 << "round " << round << " u " << u << ": " << got.x << " vs " << expected.x;
             ++compared;
@@ -131,40 +117,41 @@ TEST_F(BsplineTest, FastEvaluationEqualsTheRecursionBitForBit) {
     EXPECT_GT(compared, 10000);
 }
 
-TEST_F(BsplineTest, DegreeOneIsThePolygonAndDegreeZeroItsPoints) {
+TEST(Bspline, DegreeOneIsThePolygonAndDegreeZeroItsPoints) {
     const std::vector<Point3> pts = {{100, 100, 0}, {300, 500, 10}, {500, 200, -10}, {700, 400, 0}};
-    setCurve(pts, 1, clamped(4, 1));  // 0 0 1 2 3 3
+    const Curve linear{pts, 1, clamped(4, 1)};  // 0 0 1 2 3 3
     for (float u : {0.0f, 0.25f, 1.0f, 1.5f, 2.75f, 3.0f}) {
         const int i = u < 3.0f ? static_cast<int>(u) : 2;
         const float f = u - static_cast<float>(i);
-        const Point3 p = evalBspline(u, 4);
+        const Point3 p = linear.at(u);
         for (int c = 0; c < dimension; ++c) {
             EXPECT_NEAR(p[c], pts[i][c] + f * (pts[i + 1][c] - pts[i][c]), 1e-3f) << u;
         }
     }
     // Degree 0 over 0 1 2 3 4: each half-open span shows its own point, and the
     // right end belongs to the last point.
-    setCurve(pts, 0, {0, 1, 2, 3, 4});
+    const Curve constant{pts, 0, {0, 1, 2, 3, 4}};
     for (float u : {0.0f, 0.5f, 1.0f, 2.99f, 3.0f, 3.5f, 4.0f}) {
         const int i = u < 4.0f ? static_cast<int>(u) : 3;
-        const Point3 p = evalBspline(u, 4);
+        const Point3 p = constant.at(u);
         EXPECT_EQ(p.x, pts[i].x) << u;
         EXPECT_EQ(p.y, pts[i].y) << u;
     }
-    // Drawn, the constant pieces trace the polygon's vertices; the strip ends on the last one.
-    const DrawnScene scene = drawnBy(drawBsplineCurve);
-    ASSERT_EQ(scene.lines.size(), 127u);
-    expectNear(scene.lines[0].vertices[0], 100, 100);
-    expectNear(scene.lines[126].vertices[1], 700, 400);
+    // Sampled, the constant pieces trace the polygon's vertices and end on the last one.
+    std::vector<Point3> samples(bsplineCurveSamples);
+    sampleBsplineCurve(constant.view(), samples.data());
+    EXPECT_EQ(samples.front().x, 100.0f);
+    EXPECT_EQ(samples.back().x, 700.0f);
+    EXPECT_EQ(samples.back().y, 400.0f);
 }
 
-TEST_F(BsplineTest, ClampedCubicIsTheCubicBezier) {
+TEST(Bspline, ClampedCubicIsTheCubicBezier) {
     const std::vector<Point3> p = {{100, 100, 0}, {200, 500, 30}, {500, 500, -30}, {600, 100, 0}};
-    setCurve(p, 3, {0, 0, 0, 0, 1, 1, 1, 1});
+    const Curve curve{p, 3, {0, 0, 0, 0, 1, 1, 1, 1}};
     for (int k = 0; k <= 16; ++k) {
         const float x = static_cast<float>(k) / 16.0f;
         const float s = 1 - x;
-        const Point3 q = evalBspline(x, 4);
+        const Point3 q = curve.at(x);
         for (int c = 0; c < dimension; ++c) {
             const float bez = s * s * s * p[0][c] + 3 * x * s * s * p[1][c] +
                               3 * x * x * s * p[2][c] + x * x * x * p[3][c];
@@ -173,7 +160,7 @@ TEST_F(BsplineTest, ClampedCubicIsTheCubicBezier) {
     }
 }
 
-TEST_F(BsplineTest, LinearPrecisionOverRepeatedAndHighDegreeKnots) {
+TEST(Bspline, LinearPrecisionOverRepeatedAndHighDegreeKnots) {
     struct Case {
         int n, d;
         std::vector<float> t;
@@ -193,26 +180,26 @@ TEST_F(BsplineTest, LinearPrecisionOverRepeatedAndHighDegreeKnots) {
         for (float g : xi) {
             pts.push_back({100 + 100 * g, 200 + 50 * g, 0});
         }
-        setCurve(pts, c.d, c.t);
+        const Curve curve{pts, c.d, c.t};
         const float lo = c.t[static_cast<size_t>(c.d)];
         const float hi = c.t[static_cast<size_t>(c.n)];
         for (int k = 0; k <= 20; ++k) {
             const float u = lo + (hi - lo) * static_cast<float>(k) / 20.0f;
-            const Point3 q = evalBspline(u, c.n);
+            const Point3 q = curve.at(u);
             EXPECT_NEAR(q.x, 100 + 100 * u, 0.02f) << u;
             EXPECT_NEAR(q.y, 200 + 50 * u, 0.01f) << u;
         }
     }
     // A knot of multiplicity d makes the curve pass through a control point.
-    std::vector<Point3> pts = {
-        {100, 100, 0}, {200, 400, 0}, {330, 120, 0}, {500, 450, 0}, {600, 90, 0}};
-    setCurve(pts, 2, {0, 0, 0, 1, 1, 2, 2, 2});
-    const Point3 q = evalBspline(1.0f, 5);
+    const Curve through{{{100, 100, 0}, {200, 400, 0}, {330, 120, 0}, {500, 450, 0}, {600, 90, 0}},
+                        2,
+                        {0, 0, 0, 1, 1, 2, 2, 2}};
+    const Point3 q = through.at(1.0f);
     EXPECT_NEAR(q.x, 330, 1e-3f);
     EXPECT_NEAR(q.y, 120, 1e-3f);
 }
 
-TEST_F(BsplineTest, DrawerSamplesTheDomainAndMarksTheAnimation) {
+TEST(Bspline, SamplesCoverTheDomainAndTheAnimationItsInside) {
     // Default knots of n = 5, d = 2 (0 0 0 1 2 3 3 3); points at their Greville
     // abscissae 0, 0.5, 1.5, 2.5, 3 make the curve the line (100 + 100u, 200 + 50u).
     const std::vector<float> xi = {0, 0.5f, 1.5f, 2.5f, 3};
@@ -220,35 +207,33 @@ TEST_F(BsplineTest, DrawerSamplesTheDomainAndMarksTheAnimation) {
     for (float g : xi) {
         pts.push_back({100 + 100 * g, 200 + 50 * g, 0});
     }
-    setCurve(pts, 2, clamped(5, 2));
-    appState.animT = 0.5f;
-    glColor3f(toneB, toneA, toneC);
-    const DrawnScene scene = drawnBy(drawBsplineCurve);
-    EXPECT_EQ(appState.animParamValue, 1.5f);
-    ASSERT_EQ(scene.order, std::string(127, 'l') + "m");
-    for (int k = 0; k < 127; ++k) {
+    const Curve curve{pts, 2, clamped(5, 2)};
+    std::vector<Point3> samples(bsplineCurveSamples);
+    sampleBsplineCurve(curve.view(), samples.data());
+    // 128 samples at k / 128 of the domain: its far end is not sampled.
+    for (int k = 0; k < 128; ++k) {
         const float u = 3.0f * static_cast<float>(k) / 128.0f;
-        EXPECT_TRUE(hasColour(scene.lines[k].vertices[0], curveRed));
-        expectNear(scene.lines[k].vertices[0], 100 + 100 * u, 200 + 50 * u, 0.01f);
+        EXPECT_NEAR(samples[k].x, 100 + 100 * u, 0.01f) << k;
+        EXPECT_NEAR(samples[k].y, 200 + 50 * u, 0.01f) << k;
     }
-    // The far end of the domain is not sampled.
-    const float last = 3.0f * 127.0f / 128.0f;
-    expectNear(scene.lines[126].vertices[1], 100 + 100 * last, 200 + 50 * last, 0.01f);
-    EXPECT_NEAR(scene.markers[0].x, 250, 0.01);
-    EXPECT_NEAR(scene.markers[0].y, 275, 0.01);
-    EXPECT_EQ(currentColour().b, 1.0f);
-
-    // Ends of the domain and "no animation" show no marker.
-    for (float animT : {0.0f, 1.0f, -1.0f}) {
-        appState.animT = animT;
-        EXPECT_EQ(drawnBy(drawBsplineCurve).order, std::string(127, 'l')) << animT;
+    // The animation's parameter maps 0..1 onto the domain 0..3; only the inside is marked.
+    struct Case {
+        float animT, u;
+        bool inside;
+    };
+    const Case cases[] = {
+        {0.5f, 1.5f, true}, {0.0f, 0.0f, false}, {1.0f, 3.0f, false}, {-1.0f, -3.0f, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(bsplineParameter(curve.view(), c.animT), c.u) << c.animT;
+        EXPECT_EQ(insideBsplineDomain(curve.view(), c.u), c.inside) << c.animT;
     }
-    EXPECT_EQ(appState.animParamValue, -3.0f);
-    EXPECT_TRUE(drawnBy([] { drawBsplineMarker(0.0f); }).order.empty());
-    EXPECT_EQ(drawnBy([] { drawBsplineMarker(0.001f); }).order, "m");
+    EXPECT_TRUE(insideBsplineDomain(curve.view(), 0.001f));
+    const Point3 marked = curve.at(1.5f);
+    EXPECT_NEAR(marked.x, 250, 0.01);
+    EXPECT_NEAR(marked.y, 275, 0.01);
 }
 
-TEST_F(BsplineTest, NothingIsDrawnOrReadWithoutAValidKnotList) {
+TEST(Bspline, NothingIsReadWithoutAValidKnotList) {
     struct Case {
         const char* what;
         int n, d, m;
@@ -265,24 +250,23 @@ TEST_F(BsplineTest, NothingIsDrawnOrReadWithoutAValidKnotList) {
         {"huge degree", 4, INT_MAX, 127},
         {"huge knot count", 4, 1, 100000},
     };
+    std::vector<Point3> points(maxPoints);
+    std::vector<float> knots(maxPoints);
+    for (int i = 0; i < maxPoints; ++i) {
+        points[i] = {100.0f + static_cast<float>(i), 100, 0};
+        knots[i] = static_cast<float>(i);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        appState = AppState{};
-        for (int i = 0; i < maxPoints; ++i) {
-            appState.controlPoints[i] = {100.0f + static_cast<float>(i), 100, 0};
-            appState.knots[i] = static_cast<float>(i);
-        }
-        appState.pointCount = c.n;
-        appState.polyDegree = c.d;
-        appState.knotCount = c.m;
-        appState.animT = 0.5f;
-        appState.animParamValue = 42.0f;
-        EXPECT_TRUE(tvtest::captureFeedback(drawBsplineCurve).empty());
-        EXPECT_TRUE(tvtest::captureFeedback([] { drawBsplineMarker(1.5f); }).empty());
-        EXPECT_EQ(appState.animParamValue, 42.0f);
-        const Point3 p = evalBspline(1.5f, c.n);
+        const BsplineView curve{points.data(), c.n, knots.data(), c.m, c.d};
+        EXPECT_FALSE(bsplineDefined(curve));
+        EXPECT_FALSE(insideBsplineDomain(curve, 1.5f));
+        const Point3 p = evalBspline(curve, 1.5f);
         EXPECT_EQ(p.x, 0.0f);
         EXPECT_EQ(p.y, 0.0f);
+        std::vector<Point3> samples(bsplineCurveSamples, Point3{7, 7, 7});
+        sampleBsplineCurve(curve, samples.data());
+        EXPECT_EQ(samples[0].x, 7.0f);
     }
 }
 

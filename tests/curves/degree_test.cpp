@@ -6,10 +6,6 @@
 #include <cmath>
 #include <vector>
 
-#include "app/rbf_system.hpp"
-#include "app/state.hpp"
-#include "curves/rbf.hpp"
-
 namespace {
 
 using Vec3 = std::array<double, 3>;
@@ -26,23 +22,37 @@ Vec3 deCasteljau(std::vector<Vec3> q, double t) {
     return q[0];
 }
 
-std::vector<Vec3> controlPolygon() {
-    std::vector<Vec3> out;
-    for (int i = 0; i < appState.pointCount; ++i) {
-        const Point3& p = appState.controlPoints[i];
-        out.push_back({p.x, p.y, p.z});
-    }
-    return out;
-}
+// A polygon in single precision, as the program keeps it, with its count.
+struct Polygon {
+    ControlPolygon points{};
+    int count = 0;
 
-void setPolygon(const std::vector<Vec3>& points) {
-    appState.pointCount = static_cast<int>(points.size());
-    for (size_t i = 0; i < points.size(); ++i) {
-        appState.controlPoints[i] = {static_cast<float>(points[i][0]),
-                                     static_cast<float>(points[i][1]),
-                                     static_cast<float>(points[i][2])};
+    Polygon() = default;
+    explicit Polygon(const std::vector<Vec3>& from) : count(static_cast<int>(from.size())) {
+        for (size_t i = 0; i < from.size(); ++i) {
+            points[i] = {static_cast<float>(from[i][0]), static_cast<float>(from[i][1]),
+                         static_cast<float>(from[i][2])};
+        }
     }
-}
+    std::vector<Vec3> asVec3() const {
+        std::vector<Vec3> out;
+        for (int i = 0; i < count; ++i) {
+            out.push_back({points[i].x, points[i].y, points[i].z});
+        }
+        return out;
+    }
+    // The polygon raised by one degree; unchanged when it cannot be raised.
+    Polygon elevated() const {
+        Polygon raised;
+        raised.count = elevateDegree(points.data(), count, raised.points.data());
+        return raised.count > 0 ? raised : *this;
+    }
+    std::array<Point3, maxPoints> reduced(double alpha) const {
+        std::array<Point3, maxPoints> out{};
+        reduceDegree(points.data(), count, alpha, out.data());
+        return out;
+    }
+};
 
 void expectNear(const Point3& got, const Vec3& want, double tol, const char* what) {
     for (int c = 0; c < 3; ++c) {
@@ -54,13 +64,7 @@ void expectNear(const Point3& got, const Vec3& want, double tol, const char* wha
 const std::vector<Vec3> wiggly = {
     {100, 120, -30}, {180, 480, 55}, {330, 90, 10}, {460, 510, -75}, {700, 260, 40}};
 
-class DegreeTest : public ::testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
-
-TEST_F(DegreeTest, ElevatesTwoAndThreePointsByHand) {
+TEST(Degree, ElevatesTwoAndThreePointsByHand) {
     const Vec3 p0{100, 200, 8}, p1{400, 500, -16}, p2{700, 140, 32};
     struct Case {
         std::vector<Vec3> before;
@@ -71,27 +75,20 @@ TEST_F(DegreeTest, ElevatesTwoAndThreePointsByHand) {
         {{p0, p1, p2}, {p0, {300, 400, -8}, {500, 380, 0}, p2}},
     };
     for (const Case& c : cases) {
-        setPolygon(c.before);
-        elevateDegree();
-        ASSERT_EQ(appState.pointCount, static_cast<int>(c.after.size()));
+        const Polygon before(c.before);
+        Polygon after;
+        after.count = elevateDegree(before.points.data(), before.count, after.points.data());
+        ASSERT_EQ(after.count, static_cast<int>(c.after.size()));
         for (size_t i = 0; i < c.after.size(); ++i) {
-            expectNear(appState.controlPoints[i], c.after[i], 1e-3, "elevated");
-        }
-        // The old polygon stays for comparison.
-        ASSERT_EQ(appState.auxPointCount, static_cast<int>(c.before.size()));
-        for (size_t i = 0; i < c.before.size(); ++i) {
-            expectNear(appState.auxPolygon[i], c.before[i], 0, "kept");
+            expectNear(after.points[i], c.after[i], 1e-3, "elevated");
         }
     }
 }
 
-TEST_F(DegreeTest, ElevatedPolygonDrawsTheSameCurve) {
-    setPolygon(wiggly);
-    for (int press = 0; press < 3; ++press) {
-        elevateDegree();
-    }
-    ASSERT_EQ(appState.pointCount, 8);
-    const std::vector<Vec3> raised = controlPolygon();
+TEST(Degree, ElevatedPolygonDrawsTheSameCurve) {
+    const Polygon thrice = Polygon(wiggly).elevated().elevated().elevated();
+    ASSERT_EQ(thrice.count, 8);
+    const std::vector<Vec3> raised = thrice.asVec3();
     for (int k = 0; k <= 40; ++k) {
         const double t = k / 40.0;
         const Vec3 want = deCasteljau(wiggly, t);
@@ -102,43 +99,26 @@ TEST_F(DegreeTest, ElevatedPolygonDrawsTheSameCurve) {
     }
 }
 
-TEST_F(DegreeTest, ElevationStaysBelowCapacity) {
+TEST(Degree, ElevationStaysBelowCapacity) {
     for (int n : {0, 126, 127, 128}) {
-        appState = AppState{};
-        appState.pointCount = n;
+        Polygon line;
+        line.count = n;
         for (int i = 0; i < maxPoints; ++i) {
-            appState.controlPoints[i] = {static_cast<float>(i), 2.0f * static_cast<float>(i), 1};
-            appState.auxPolygon[i] = {-1, -1, -1};
+            line.points[i] = {static_cast<float>(i), 2.0f * static_cast<float>(i), 1};
         }
-        appState.auxPointCount = -1;
-        elevateDegree();
+        std::array<Point3, maxPoints> out{};
+        out.fill({-1, -1, -1});
+        const int count = elevateDegree(line.points.data(), n, out.data());
         if (n == 126) {
-            EXPECT_EQ(appState.pointCount, 127);
-            EXPECT_EQ(appState.auxPointCount, 126);
+            EXPECT_EQ(count, 127);
             // Points on a line at equal steps stay on it at equal steps.
-            EXPECT_NEAR(appState.controlPoints[63].x, 63.0f * 125.0f / 126.0f, 1e-3);
-            EXPECT_EQ(appState.controlPoints[126].x, 125.0f);
+            EXPECT_NEAR(out[63].x, 63.0f * 125.0f / 126.0f, 1e-3);
+            EXPECT_EQ(out[126].x, 125.0f);
+            EXPECT_EQ(out[127].x, -1.0f);
             continue;
         }
-        EXPECT_EQ(appState.pointCount, n) << n;
-        EXPECT_EQ(appState.auxPointCount, -1) << n;
-        EXPECT_EQ(appState.auxPolygon[0].x, -1.0f) << n;
-        EXPECT_EQ(appState.controlPoints[maxPoints - 1].x, 127.0f) << n;
-    }
-}
-
-TEST_F(DegreeTest, ElevationRebuildsParametersAndRbfCurve) {
-    setPolygon({{100, 100, 0}, {300, 500, 0}, {500, 150, 0}, {700, 400, 0}});
-    appState.curveMode = CurveMode::Rbf;
-    elevateDegree();
-    // Uniform integer nodes for the five new points, and an interpolant through them.
-    ASSERT_EQ(appState.knotCount, 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(appState.knots[i], static_cast<float>(i));
-        Point3 at;
-        evalRbf(at, appState.knots.data(), appState.knots[i], 5);
-        const Point3& p = appState.controlPoints[i];
-        expectNear(at, {p.x, p.y, p.z}, 1e-2, "interpolant");
+        EXPECT_EQ(count, 0) << n;
+        EXPECT_EQ(out[0].x, -1.0f) << n;
     }
 }
 
@@ -156,14 +136,12 @@ std::vector<Vec3> arc(int n) {
 // Every weight the keys reach, from h's floor to the family's far end.
 const double reachableAlphas[] = {-0.99999, -0.999, -0.5, 0.0, 0.25, 1.0, 99.0};
 
-TEST_F(DegreeTest, ReducingAnElevatedPolygonGivesItBackAtEverySize) {
+TEST(Degree, ReducingAnElevatedPolygonGivesItBackAtEverySize) {
     for (int n = 2; n < maxPoints - 1; ++n) {  // 127 points after elevation at most
         for (double alpha : reachableAlphas) {
-            setPolygon(arc(n));
-            const std::vector<Vec3> before = controlPolygon();
-            elevateDegree();
-            std::array<Point3, maxPoints> out{};
-            reduceDegree(alpha, out.data());
+            const Polygon given(arc(n));
+            const std::vector<Vec3> before = given.asVec3();
+            const std::array<Point3, maxPoints> out = given.elevated().reduced(alpha);
             for (int i = 0; i < n; ++i) {
                 for (int c = 0; c < 3; ++c) {
                     ASSERT_NEAR(out[i][c], before[i][c], 1e-3)
@@ -178,12 +156,11 @@ TEST_F(DegreeTest, ReducingAnElevatedPolygonGivesItBackAtEverySize) {
 // is t - 1/4 + m, m the weighted mean of (t - 1/2)^2, which is
 // 1 / (4 (2 alpha + 3)): control points -1/4 + m and 3/4 + m. A straight
 // polygon at equal steps is its own reduction.
-TEST_F(DegreeTest, ParabolaReducesToItsWorkedBestLine) {
+TEST(Degree, ParabolaReducesToItsWorkedBestLine) {
     for (double alpha : reachableAlphas) {
         const double m = 1.0 / (4.0 * (2.0 * alpha + 3.0));
-        setPolygon({{100, 100, 0}, {100, 200, 0}, {500, 300, 0}});
-        std::array<Point3, maxPoints> out{};
-        reduceDegree(alpha, out.data());
+        const std::array<Point3, maxPoints> out =
+            Polygon({{100, 100, 0}, {100, 200, 0}, {500, 300, 0}}).reduced(alpha);
         expectNear(out[0], {100 + 400 * (m - 0.25), 100, 0}, 1e-4, "first");
         expectNear(out[1], {100 + 400 * (m + 0.75), 300, 0}, 1e-4, "second");
     }
@@ -200,13 +177,11 @@ long double logChoose(long double a, long double k) {
 // integrals of products of Bernstein polynomials are beta functions, taken
 // here in long double; each inner product is measured against that of a
 // uniform one-pixel error, so the bound reads in pixels.
-TEST_F(DegreeTest, ResidualIsOrthogonalToTheLowerDegree) {
+TEST(Degree, ResidualIsOrthogonalToTheLowerDegree) {
     for (int count : {6, 12, 24, 40}) {
         for (double alpha : reachableAlphas) {
             const std::vector<Vec3> polygon = arc(count);
-            setPolygon(polygon);
-            std::array<Point3, maxPoints> out{};
-            reduceDegree(alpha, out.data());
+            const std::array<Point3, maxPoints> out = Polygon(polygon).reduced(alpha);
             const int n = count - 1;
             // Residual coefficients in degree n: P - elevation of the reduction.
             std::vector<std::array<long double, 3>> r(static_cast<size_t>(count));
@@ -338,15 +313,13 @@ std::vector<Vec3> leastSquaresFit(const std::vector<Vec3>& points, double alpha)
     return out;
 }
 
-TEST_F(DegreeTest, ReductionIsTheWeightedLeastSquaresFit) {
+TEST(Degree, ReductionIsTheWeightedLeastSquaresFit) {
     const std::vector<std::vector<Vec3>> polygons = {
         wiggly, {{120, 90, 0}, {640, 520, 20}, {90, 470, -20}},  // a parabola becomes a segment
     };
     for (const auto& polygon : polygons) {
         for (double alpha : {-0.5, 0.0, 0.25, 1.0, 2.5}) {
-            setPolygon(polygon);
-            std::array<Point3, maxPoints> out{};
-            reduceDegree(alpha, out.data());
+            const std::array<Point3, maxPoints> out = Polygon(polygon).reduced(alpha);
             const std::vector<Vec3> want = leastSquaresFit(polygon, alpha);
             for (size_t i = 0; i < want.size(); ++i) {
                 expectNear(out[i], want[i], 1e-3, alpha == 0.25 ? "alpha 0.25" : "alpha");
@@ -355,31 +328,27 @@ TEST_F(DegreeTest, ReductionIsTheWeightedLeastSquaresFit) {
     }
 }
 
-TEST_F(DegreeTest, ReductionWritesOnlyWhatItMay) {
-    // Fewer than three points: the output list stays as it was.
-    for (int n : {0, 1, 2}) {
-        appState.pointCount = n;
-        appState.controlPoints[0] = {10, 20, 30};
-        appState.controlPoints[1] = {40, 50, 60};
+TEST(Degree, ReductionWritesOnlyWhatItMay) {
+    // Fewer than three points, or more than capacity: the output stays as it was.
+    std::vector<Point3> given(maxPoints + 1);
+    for (int i = 0; i <= maxPoints; ++i) {
+        given[i] = {static_cast<float>(i), 0, 0};
+    }
+    for (int n : {0, 1, 2, maxPoints + 1}) {
         std::array<Point3, maxPoints> out{};
         out.fill({-7, -7, -7});
-        reduceDegree(0.0, out.data());
+        reduceDegree(given.data(), n, 0.0, out.data());
         for (const Point3& p : out) {
             EXPECT_EQ(p.x, -7.0f) << n;
         }
     }
     // At full capacity exactly 127 points are written: a straight line at
     // equal steps is its own reduction, whatever the weight.
-    appState.pointCount = maxPoints;
-    for (int i = 0; i < maxPoints; ++i) {
-        appState.controlPoints[i] = {static_cast<float>(i), 0, 0};
-    }
     std::array<Point3, maxPoints> out{};
     out.fill({-7, -7, -7});
-    reduceDegree(0.0, out.data());
+    reduceDegree(given.data(), maxPoints, 0.0, out.data());
     EXPECT_EQ(out[maxPoints - 1].x, -7.0f);
     EXPECT_NE(out[maxPoints - 2].x, -7.0f);
-    EXPECT_EQ(appState.pointCount, maxPoints);
 }
 
 }  // namespace

@@ -1,18 +1,13 @@
+#include "curves/parameters.hpp"
+
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <optional>
 #include <vector>
 
-#include "app/state.hpp"
-#include "curves/parameters.hpp"
-
 namespace {
-
-class ParametersTest : public ::testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
 
 struct LayoutCase {
     const char* what;
@@ -24,7 +19,7 @@ struct LayoutCase {
     std::vector<float> handleX;
 };
 
-TEST_F(ParametersTest, DefaultKnotsAndHandlesByMode) {
+TEST(Parameters, DefaultKnotsAndHandlesByMode) {
     const std::vector<LayoutCase> cases = {
         {"lagrange 5",
          CurveMode::Lagrange,
@@ -76,102 +71,77 @@ TEST_F(ParametersTest, DefaultKnotsAndHandlesByMode) {
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.what);
-        appState = AppState{};
-        appState.curveMode = c.mode;
-        appState.pointCount = c.n;
-        appState.polyDegree = c.d;
-        appState.windowWidth = c.width;
-        appState.knotCount = 99;
-        for (KnotHandle& h : appState.knotHandles) {
-            h.highlighted = 1.0f;
-        }
-        assignParameters();
-        ASSERT_EQ(appState.knotCount, static_cast<int>(c.knots.size()));
+        KnotValues knots{};
+        const std::optional<int> count = defaultKnots(c.mode, c.n, c.d, knots);
+        ASSERT_TRUE(count.has_value());
+        ASSERT_EQ(*count, static_cast<int>(c.knots.size()));
+        std::vector<float> x(maxPoints, -1.0f);
+        handlePositions(knots.data(), *count, c.width, x.data());
         for (size_t i = 0; i < c.knots.size(); ++i) {
-            EXPECT_EQ(appState.knots[i], c.knots[i]) << "knot " << i;
-            EXPECT_FLOAT_EQ(appState.knotHandles[i].x, c.handleX[i]) << "handle " << i;
-            EXPECT_EQ(appState.knotHandles[i].y, 25.0f);
-            EXPECT_EQ(appState.knotHandles[i].highlighted, 1.0f);
+            EXPECT_EQ(knots[i], c.knots[i]) << "knot " << i;
+            EXPECT_FLOAT_EQ(x[i], c.handleX[i]) << "handle " << i;
         }
+        EXPECT_EQ(x[c.knots.size()], -1.0f);
     }
 }
 
-TEST_F(ParametersTest, ListsNeverOutgrowTheirCapacity) {
+TEST(Parameters, ListsNeverOutgrowTheirCapacity) {
     // Bezier with 100 points would need 198 knots; it keeps 64 zeros and 64 ones.
-    appState.curveMode = CurveMode::Bezier;
-    appState.pointCount = 100;
-    assignParameters();
-    ASSERT_EQ(appState.knotCount, maxPoints);
+    KnotValues knots{};
+    ASSERT_EQ(defaultKnots(CurveMode::Bezier, 100, 1, knots), maxPoints);
+    std::vector<float> x(maxPoints);
+    handlePositions(knots.data(), maxPoints, 800, x.data());
     for (int i = 0; i < maxPoints; ++i) {
-        EXPECT_EQ(appState.knots[i], i < 64 ? 0.0f : 1.0f) << i;
-        EXPECT_EQ(appState.knotHandles[i].x, i < 64 ? 25.0f : 775.0f) << i;
+        EXPECT_EQ(knots[i], i < 64 ? 0.0f : 1.0f) << i;
+        EXPECT_EQ(x[i], i < 64 ? 25.0f : 775.0f) << i;
     }
 
     // n + d + 1 = 128 exactly still fits: 28 zeros, 1 .. 72, 28 copies of 73.
-    appState.curveMode = CurveMode::Bspline;
-    appState.polyDegree = 27;
-    assignParameters();
-    ASSERT_EQ(appState.knotCount, maxPoints);
+    ASSERT_EQ(defaultKnots(CurveMode::Bspline, 100, 27, knots), maxPoints);
     for (int i = 0; i < maxPoints; ++i) {
         const int expected = i < 28 ? 0 : (i > 100 ? 73 : i - 27);
-        EXPECT_EQ(appState.knots[i], static_cast<float>(expected)) << i;
+        EXPECT_EQ(knots[i], static_cast<float>(expected)) << i;
     }
-    // One more degree does not fit: the list empties until it fits again.
-    appState.polyDegree = 28;
-    assignParameters();
-    EXPECT_EQ(appState.knotCount, 0);
-    appState.pointCount = 99;
-    assignParameters();
-    EXPECT_EQ(appState.knotCount, maxPoints);
+    // One more degree does not fit: the list is empty until it fits again.
+    EXPECT_EQ(defaultKnots(CurveMode::Bspline, 100, 28, knots), 0);
+    EXPECT_EQ(defaultKnots(CurveMode::Bspline, 99, 28, knots), maxPoints);
 }
 
-TEST_F(ParametersTest, NoCurveModeOrAnImpossibleCountChangesNothing) {
+TEST(Parameters, NoCurveModeOrAnImpossibleCountKeepsTheList) {
     for (const auto& [mode, n] : std::vector<std::pair<CurveMode, int>>{
              {CurveMode::None, 5}, {CurveMode::Lagrange, -1}, {CurveMode::Lagrange, 129}}) {
-        appState = AppState{};
-        appState.curveMode = mode;
-        appState.pointCount = n;
-        appState.knotCount = 3;
-        appState.knots[0] = 0.0f;
-        appState.knots[1] = 0.5f;
-        appState.knots[2] = 7.0f;
-        appState.knotHandles[1].x = 123.0f;
-        assignParameters();
-        EXPECT_EQ(appState.knotCount, 3);
-        EXPECT_EQ(appState.knots[1], 0.5f);
-        EXPECT_EQ(appState.knots[2], 7.0f);
-        EXPECT_EQ(appState.knotHandles[1].x, 123.0f);
+        KnotValues knots{};
+        knots[1] = 0.5f;
+        EXPECT_FALSE(defaultKnots(mode, n, 1, knots).has_value());
+        EXPECT_EQ(knots[1], 0.5f);
     }
 }
 
-TEST_F(ParametersTest, LayoutMapsAnyKnotRangeOntoTheBar) {
-    appState.knotCount = 4;
-    appState.knots[0] = 0.0f;
-    appState.knots[1] = 0.25f;
-    appState.knots[2] = 0.25f;
-    appState.knots[3] = 1.0f;
-    layoutKnotHandles();
+TEST(Parameters, LayoutMapsAnyKnotRangeOntoTheBar) {
+    const float knots[] = {0.0f, 0.25f, 0.25f, 1.0f};
+    std::vector<float> x(4);
+    handlePositions(knots, 4, 800, x.data());
     const float expected[] = {25, 212.5f, 212.5f, 775};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_FLOAT_EQ(appState.knotHandles[i].x, expected[i]) << i;
+        EXPECT_FLOAT_EQ(x[i], expected[i]) << i;
     }
     // A list without range puts every handle at the left end.
-    appState.knots = {};
-    layoutKnotHandles();
+    const float flat[] = {0.0f, 0.0f, 0.0f, 0.0f};
+    handlePositions(flat, 4, 800, x.data());
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(appState.knotHandles[i].x, 25.0f) << i;
+        EXPECT_EQ(x[i], 25.0f) << i;
     }
-    // Counts that no list can have leave the handles alone.
+    // Counts that no list can have leave the handles and the knots alone.
+    std::vector<float> many(100001, 1.0f);
     for (int m : {0, -3, 129, 100000}) {
-        appState.knotHandles[0].x = 42.0f;
-        appState.knotCount = m;
-        layoutKnotHandles();
-        knotsFromHandles();
-        EXPECT_EQ(appState.knotHandles[0].x, 42.0f) << m;
+        x[0] = 42.0f;
+        handlePositions(many.data(), m, 800, x.data());
+        EXPECT_EQ(x[0], 42.0f) << m;
+        EXPECT_FALSE(knotsFromHandlePositions(many.data(), m, many.data())) << m;
     }
 }
 
-TEST_F(ParametersTest, DraggingAnyHandleGivesKnotsFromExactlyZeroToExactlyOne) {
+TEST(Parameters, HandlesAnywhereGiveKnotsFromExactlyZeroToExactlyOne) {
     struct Setup {
         CurveMode mode;
         int n, d, width;
@@ -182,52 +152,69 @@ TEST_F(ParametersTest, DraggingAnyHandleGivesKnotsFromExactlyZeroToExactlyOne) {
                             {CurveMode::Bspline, 7, 3, 641},
                             {CurveMode::Bspline, 9, 2, 800}};
     for (const Setup& s : setups) {
-        appState = AppState{};
-        appState.curveMode = s.mode;
-        appState.pointCount = s.n;
-        appState.polyDegree = s.d;
-        appState.windowWidth = s.width;
-        assignParameters();
-        const int m = appState.knotCount;
+        KnotValues start{};
+        const int m = *defaultKnots(s.mode, s.n, s.d, start);
         for (int k = 1; k < m - 1; ++k) {
             SCOPED_TRACE(testing::Message()
                          << "mode " << static_cast<int>(s.mode) << " handle " << k);
-            assignParameters();
+            std::vector<float> h(static_cast<size_t>(m));
+            handlePositions(start.data(), m, s.width, h.data());
             // A drag lands on a whole pixel between the neighbours.
-            KnotHandle* h = appState.knotHandles.data();
-            h[k].x = static_cast<float>(static_cast<int>((h[k - 1].x + 2 * h[k + 1].x) / 3));
-            knotsFromHandles();
-            EXPECT_EQ(appState.knots[0], 0.0f);
-            EXPECT_EQ(appState.knots[m - 1], 1.0f);
-            const double span = h[m - 1].x - h[0].x;
+            h[k] = static_cast<float>(static_cast<int>((h[k - 1] + 2 * h[k + 1]) / 3));
+            KnotValues knots{};
+            ASSERT_TRUE(knotsFromHandlePositions(h.data(), m, knots.data()));
+            EXPECT_EQ(knots[0], 0.0f);
+            EXPECT_EQ(knots[m - 1], 1.0f);
+            const double span = h[m - 1] - h[0];
             for (int i = 1; i < m; ++i) {
-                EXPECT_GE(appState.knots[i], appState.knots[i - 1]);
-                EXPECT_NEAR(appState.knots[i], (h[i].x - h[0].x) / span, 1e-6);
+                EXPECT_GE(knots[i], knots[i - 1]);
+                EXPECT_NEAR(knots[i], (h[i] - h[0]) / span, 1e-6);
             }
         }
     }
 }
 
-TEST_F(ParametersTest, HandlesStackedOnOneXKeepTheKnots) {
-    appState.curveMode = CurveMode::Bspline;
-    appState.pointCount = 4;
-    appState.polyDegree = 1;
-    assignParameters();
-    for (int i = 0; i < appState.knotCount; ++i) {
-        appState.knotHandles[i].x = 300.0f;
-    }
-    knotsFromHandles();
-    const float expected[] = {0, 0, 1, 2, 3, 3};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(appState.knots[i], expected[i]) << i;
-    }
+TEST(Parameters, HandlesStackedOnOneXGiveNoKnots) {
+    const float stacked[] = {300, 300, 300, 300, 300, 300};
+    KnotValues knots{};
+    knots[2] = 1.0f;
+    EXPECT_FALSE(knotsFromHandlePositions(stacked, 6, knots.data()));
+    EXPECT_EQ(knots[2], 1.0f);
     // So does a single handle.
-    appState.curveMode = CurveMode::Lagrange;
-    appState.pointCount = 1;
-    assignParameters();
-    knotsFromHandles();
-    EXPECT_EQ(appState.knotCount, 1);
-    EXPECT_EQ(appState.knots[0], 0.0f);
+    EXPECT_FALSE(knotsFromHandlePositions(stacked, 1, knots.data()));
+}
+
+// The parameter the bar marks, by mode, worked out from each mode's map of
+// 0..1 onto its curve's range.
+TEST(Parameters, AnimationParameterByMode) {
+    const float nodes[] = {0.0f, 0.5f, 2.0f};
+    const float equal[] = {0.0f, 1.0f, 1.0f};
+    const float clampedQuadratic[] = {0, 0, 0, 1, 2, 3, 3, 3};
+    struct Case {
+        const char* what;
+        CurveMode mode;
+        const float* knots;
+        int knotCount, n, d;
+        float animT;
+        std::optional<float> expected;
+    };
+    const Case cases[] = {
+        {"lagrange", CurveMode::Lagrange, nodes, 3, 3, 1, 0.25f, 0.5f},
+        {"lagrange none", CurveMode::Lagrange, nodes, 3, 3, 1, -1.0f, -2.0f},
+        {"lagrange one node", CurveMode::Lagrange, nodes, 3, 1, 1, -1.0f, 0.0f},
+        {"lagrange equal nodes", CurveMode::Lagrange, equal, 3, 3, 1, 0.5f, std::nullopt},
+        {"lagrange no points", CurveMode::Lagrange, nodes, 3, 0, 1, 0.5f, std::nullopt},
+        {"bezier", CurveMode::Bezier, nodes, 3, 4, 1, 0.375f, 0.375f},
+        {"bspline", CurveMode::Bspline, clampedQuadratic, 8, 5, 2, 0.5f, 1.5f},
+        {"bspline none", CurveMode::Bspline, clampedQuadratic, 8, 5, 2, -1.0f, -3.0f},
+        {"bspline other degree", CurveMode::Bspline, clampedQuadratic, 8, 5, 1, 0.5f, std::nullopt},
+        {"rbf", CurveMode::Rbf, nodes, 3, 3, 1, 0.5f, std::nullopt},
+        {"none", CurveMode::None, nodes, 3, 3, 1, 0.5f, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(animationParameter(c.mode, c.knots, c.knotCount, c.n, c.d, c.animT), c.expected)
+            << c.what;
+    }
 }
 
 }  // namespace

@@ -5,12 +5,10 @@
 #include <cstring>
 #include <functional>
 
-#include "app/rbf_system.hpp"
-#include "app/state.hpp"
 #include "curves/rbf.hpp"
 #include "numeric/matrix.hpp"
 
-// solveRbfSystem inverts its matrix without carrying an identity along as
+// solveRbf inverts its matrix without carrying an identity along as
 // right-hand sides, and keeps the inverse while only the points change. The
 // coefficients must be bit for bit those of the solve that builds and inverts
 // the matrix afresh with the identity (kept here as the reference), for every
@@ -19,9 +17,27 @@
 
 namespace {
 
+// Change of the shape parameter per press of < or >.
+constexpr float shapeStep = 0.0125f;
+
+// The inputs of one solve, as the editor holds them.
+struct System {
+    ControlPolygon controlPoints{};
+    std::array<float, maxPoints> knots{};
+    int pointCount = 0;
+    int polyDegree = 1;
+    BasisKind basisKind = BasisKind::Mq1;
+    float shapeR = 1.0f;
+    RbfCoefficients rbfCoefficients{};
+
+    void solve() {
+        solveRbf(controlPoints.data(), knots.data(), pointCount, polyDegree, basisKind, shapeR,
+                 rbfCoefficients);
+    }
+};
+
 // The solve as first written: identity right-hand sides, then the products.
-void referenceSolve(decltype(AppState::rbfCoefficients)& coefficients) {
-    const AppState& s = appState;
+void referenceSolve(const System& s, RbfCoefficients& coefficients) {
     const int n = s.pointCount;
     const int d = s.polyDegree;
     const int size = n + d + 1;
@@ -49,19 +65,19 @@ bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void expectSolveMatchesReference() {
-    decltype(AppState::rbfCoefficients) want{};
-    referenceSolve(want);
+void expectSolveMatchesReference(System& s) {
+    RbfCoefficients want{};
+    referenceSolve(s, want);
     // Rows the solve does not write must not matter: start from other values.
-    for (auto& p : appState.rbfCoefficients) {
+    for (auto& p : s.rbfCoefficients) {
         p = {-1.0f, -2.0f, -3.0f};
     }
-    solveRbfSystem();
-    const int rows = appState.pointCount + appState.polyDegree + 1;
+    s.solve();
+    const int rows = s.pointCount + s.polyDegree + 1;
     for (int i = 0; i < rows; ++i) {
         for (int k = 0; k < dimension; ++k) {
-            ASSERT_TRUE(sameBits(appState.rbfCoefficients[i][k], want[i][k]))
-                << "row " << i << " coordinate " << k << ": " << appState.rbfCoefficients[i][k]
+            ASSERT_TRUE(sameBits(s.rbfCoefficients[i][k], want[i][k]))
+                << "row " << i << " coordinate " << k << ": " << s.rbfCoefficients[i][k]
                 << " != " << want[i][k];
         }
     }
@@ -75,13 +91,7 @@ struct SolveCase {
     bool repeatedCentres;  // as B-spline knots leave them: singular
 };
 
-class RbfSolveTest : public testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
-
-TEST_F(RbfSolveTest, CoefficientsAreThoseOfTheSolveWithIdentity) {
+TEST(RbfSolve, CoefficientsAreThoseOfTheSolveWithIdentity) {
     const SolveCase cases[] = {
         {1, 0, BasisKind::Mq1, 1.0f, false},   {2, 1, BasisKind::Mq1, 1.0f, false},
         {3, 1, BasisKind::Mq3, 0.5f, false},   {7, 3, BasisKind::Gaussian, 1.0f, false},
@@ -101,62 +111,63 @@ TEST_F(RbfSolveTest, CoefficientsAreThoseOfTheSolveWithIdentity) {
         SCOPED_TRACE(testing::Message()
                      << "n " << c.n << " d " << c.degree << " basis " << static_cast<int>(c.basis)
                      << " repeated " << c.repeatedCentres);
-        appState = AppState{};
-        appState.pointCount = c.n;
-        appState.polyDegree = c.degree;
-        appState.basisKind = c.basis;
-        appState.shapeR = c.shape;
+        System s;
+        s.pointCount = c.n;
+        s.polyDegree = c.degree;
+        s.basisKind = c.basis;
+        s.shapeR = c.shape;
         for (int i = 0; i < c.n; ++i) {
-            appState.controlPoints[i] = {800 * next(), 600 * next(), 400 * next() - 200};
-            appState.knots[i] = c.repeatedCentres ? static_cast<float>(i / 4) / 3.0f
-                                                  : static_cast<float>(i) + 0.25f * next();
+            s.controlPoints[i] = {800 * next(), 600 * next(), 400 * next() - 200};
+            s.knots[i] = c.repeatedCentres ? static_cast<float>(i / 4) / 3.0f
+                                           : static_cast<float>(i) + 0.25f * next();
         }
-        expectSolveMatchesReference();
+        expectSolveMatchesReference(s);
     }
 }
 
 // Dragging points re-solves with the matrix it had; every other change must
 // make a new one. Each step changes one thing in the same record.
-TEST_F(RbfSolveTest, EveryChangeOfTheMatrixIsSeen) {
-    appState.pointCount = 126;
-    appState.polyDegree = 1;
+TEST(RbfSolve, EveryChangeOfTheMatrixIsSeen) {
+    System s;
+    s.pointCount = 126;
+    s.polyDegree = 1;
     for (int i = 0; i < 126; ++i) {
-        appState.controlPoints[i] = {static_cast<float>(100 + 5 * i),
-                                     static_cast<float>(300 + (i * 37) % 200),
-                                     static_cast<float>((i * 53) % 400 - 200)};
-        appState.knots[i] = static_cast<float>(i);
+        s.controlPoints[i] = {static_cast<float>(100 + 5 * i),
+                              static_cast<float>(300 + (i * 37) % 200),
+                              static_cast<float>((i * 53) % 400 - 200)};
+        s.knots[i] = static_cast<float>(i);
     }
-    const std::function<void()> steps[] = {
-        [] {},
-        [] { appState.controlPoints[10].x += 7.0f; },
-        [] {
-            appState.controlPoints[125] = {1.0f, 2.0f, 3.0f};
+    const std::function<void(System&)> steps[] = {
+        [](System& /*r*/) {},
+        [](System& r) { r.controlPoints[10].x += 7.0f; },
+        [](System& r) {
+            r.controlPoints[125] = {1.0f, 2.0f, 3.0f};
         },
-        [] { appState.shapeR = appState.shapeR + AppState::shapeStep; },
-        [] { appState.shapeR = -0.0f; },
-        [] { appState.shapeR = 0.0f; },
-        [] { appState.basisKind = BasisKind::Mq3; },
-        [] { appState.basisKind = BasisKind::Gaussian; },
-        [] { appState.knots[64] = 63.5f; },
-        [] { appState.knots[0] = -0.0f; },
-        [] { appState.polyDegree = 0; },
-        [] {
-            appState.polyDegree = 2;
-            appState.pointCount = 125;
+        [](System& r) { r.shapeR = r.shapeR + shapeStep; },
+        [](System& r) { r.shapeR = -0.0f; },
+        [](System& r) { r.shapeR = 0.0f; },
+        [](System& r) { r.basisKind = BasisKind::Mq3; },
+        [](System& r) { r.basisKind = BasisKind::Gaussian; },
+        [](System& r) { r.knots[64] = 63.5f; },
+        [](System& r) { r.knots[0] = -0.0f; },
+        [](System& r) { r.polyDegree = 0; },
+        [](System& r) {
+            r.polyDegree = 2;
+            r.pointCount = 125;
         },
-        [] { appState.pointCount = 3; },
-        [] { appState.pointCount = 0; },
-        [] {
-            appState.pointCount = 124;
-            appState.polyDegree = 3;
+        [](System& r) { r.pointCount = 3; },
+        [](System& r) { r.pointCount = 0; },
+        [](System& r) {
+            r.pointCount = 124;
+            r.polyDegree = 3;
         },
-        [] { appState.controlPoints[0].y -= 50.0f; },
+        [](System& r) { r.controlPoints[0].y -= 50.0f; },
     };
     int step = 0;
     for (const auto& change : steps) {
         SCOPED_TRACE(testing::Message() << "step " << step++);
-        change();
-        expectSolveMatchesReference();
+        change(s);
+        expectSolveMatchesReference(s);
     }
 }
 

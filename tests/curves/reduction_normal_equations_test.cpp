@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/state.hpp"
 #include "curves/bezier.hpp"
 #include "curves/degree.hpp"
 #include "numeric/gamma.hpp"
@@ -98,13 +97,7 @@ void referenceReduce(double alpha, const Point3* p, int nIn, Point3* out) {
     freeRealMatrix(e, 1, nIn, 1, nOut);
 }
 
-class ReductionIdentityTest : public testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
-
-TEST_F(ReductionIdentityTest, AgreesWithTheNormalEquationsWhereTheyHold) {
+TEST(ReductionIdentity, AgreesWithTheNormalEquationsWhereTheyHold) {
     const double alphas[] = {-0.5, -0.25, 0.0, 0.25, 0.5, 1.0};
     std::uint32_t r = 99;
     auto next = [&r] {
@@ -112,15 +105,15 @@ TEST_F(ReductionIdentityTest, AgreesWithTheNormalEquationsWhereTheyHold) {
         return static_cast<float>(r >> 8) / static_cast<float>(1u << 24);
     };
     for (int n = 3; n <= 8; ++n) {
-        appState.pointCount = n;
+        ControlPolygon given{};
         for (int i = 0; i < n; ++i) {
-            appState.controlPoints[i] = {800 * next(), 600 * next(), 400 * next() - 200};
+            given[i] = {800 * next(), 600 * next(), 400 * next() - 200};
         }
         for (const double alpha : alphas) {
             ControlPolygon want{};
-            referenceReduce(alpha, appState.controlPoints.data(), n, want.data());
+            referenceReduce(alpha, given.data(), n, want.data());
             ControlPolygon got{};
-            reduceDegree(alpha, got.data());
+            reduceDegree(given.data(), n, alpha, got.data());
             for (int i = 0; i < n - 1; ++i) {
                 for (int c = 0; c < dimension; ++c) {
                     EXPECT_NEAR(got[i][c], want[i][c], 1e-4)

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/state.hpp"
 #include "curves/bezier.hpp"
 #include "curves/lagrange.hpp"
 
@@ -82,58 +81,48 @@ const NodeCase nodeCases[] = {
     {"128 jittered", 128, NodeCase::Jittered},
 };
 
-class SamplingTest : public testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
-
-void expectLagrangeSamplesExact(const std::vector<float>& t) {
+void expectLagrangeSamplesExact(const std::vector<Point3>& p, const std::vector<float>& t) {
     const int n = static_cast<int>(t.size());
     std::array<Point3, lagrangeCurveSamples> got;
-    sampleLagrangeCurve(t.data(), n, got.data());
+    sampleLagrangeCurve(p.data(), t.data(), n, got.data());
     const float first = t[0];
     const float range = t[n - 1] - t[0];
     for (int k = 0; k < lagrangeCurveSamples; ++k) {
         const float u = first + range * static_cast<float>(k) / 128.0f;
-        Point3 want;
-        evalLagrange(want, t.data(), u, n);
+        const Point3 want = evalLagrange(p.data(), t.data(), n, u);
         ASSERT_TRUE(sameBits(got[k], want))
             << "sample " << k << ": " << got[k].x << " " << got[k].y << " " << got[k].z
             << " != " << want.x << " " << want.y << " " << want.z;
     }
 }
 
-TEST_F(SamplingTest, LagrangeSamplesAreTheEvaluationsOwn) {
+TEST(Sampling, LagrangeSamplesAreTheEvaluationsOwn) {
     std::uint32_t seed = 1;
     for (const NodeCase& c : nodeCases) {
         SCOPED_TRACE(c.name);
-        const std::vector<Point3> p = polygon(c.n, seed++);
-        std::copy(p.begin(), p.end(), appState.controlPoints.begin());
-        appState.pointCount = c.n;
-        expectLagrangeSamplesExact(nodes(c));
+        std::vector<Point3> p = polygon(c.n, seed++);
+        expectLagrangeSamplesExact(p, nodes(c));
         // A drag moves a point and keeps the nodes: the kept weights serve it.
-        appState.controlPoints[static_cast<size_t>(c.n / 2)].x += 17.0f;
-        expectLagrangeSamplesExact(nodes(c));
+        p[static_cast<size_t>(c.n / 2)].x += 17.0f;
+        expectLagrangeSamplesExact(p, nodes(c));
     }
 }
 
 // The kept weights belong to one node list; a handle drag changes one node
 // in place, a new polygon the count.
-TEST_F(SamplingTest, LagrangeWeightsFollowTheNodes) {
+TEST(Sampling, LagrangeWeightsFollowTheNodes) {
     const std::vector<Point3> p = polygon(maxPoints, 7);
-    std::copy(p.begin(), p.end(), appState.controlPoints.begin());
     std::vector<float> t = nodes({"", maxPoints, NodeCase::UnitRange});
-    expectLagrangeSamplesExact(t);
+    expectLagrangeSamplesExact(p, t);
     t[64] = 0.5f * (t[63] + t[64]);
-    expectLagrangeSamplesExact(t);
+    expectLagrangeSamplesExact(p, t);
     t.resize(100);
-    expectLagrangeSamplesExact(t);
+    expectLagrangeSamplesExact(p, t);
     t.resize(maxPoints - 1);
     for (int i = 100; i < maxPoints - 1; ++i) {
         t[i] = static_cast<float>(i);
     }
-    expectLagrangeSamplesExact(t);
+    expectLagrangeSamplesExact(p, t);
 }
 
 void expectBezierSamplesExact(const Point3* p, int count) {
@@ -149,7 +138,7 @@ void expectBezierSamplesExact(const Point3* p, int count) {
 
 // Counts in the order a frame with the family overlay meets them (six of one
 // count, then the main curve of the next), and every other count once.
-TEST_F(SamplingTest, BezierSamplesAreTheEvaluationsOwn) {
+TEST(Sampling, BezierSamplesAreTheEvaluationsOwn) {
     const std::vector<Point3> p = polygon(maxPoints, 11);
     const int counts[] = {127, 127, 128, 127, 128, 1, 2, 3, 128, 4, 127};
     for (const int count : counts) {
@@ -160,7 +149,7 @@ TEST_F(SamplingTest, BezierSamplesAreTheEvaluationsOwn) {
     }
 }
 
-TEST_F(SamplingTest, OutOfRangeCountsLeaveTheOutputAlone) {
+TEST(Sampling, OutOfRangeCountsLeaveTheOutputAlone) {
     const Point3 marker{1.0f, 2.0f, 3.0f};
     std::array<Point3, bezierCurveSamples> out;
     out.fill(marker);
@@ -168,7 +157,7 @@ TEST_F(SamplingTest, OutOfRangeCountsLeaveTheOutputAlone) {
     const std::vector<float> t = nodes({"", maxPoints + 1, NodeCase::Uniform});
     for (const int count : {0, -1, maxPoints + 1}) {
         sampleBezierCurve(p.data(), count, out.data());
-        sampleLagrangeCurve(t.data(), count, out.data());
+        sampleLagrangeCurve(p.data(), t.data(), count, out.data());
     }
     for (const Point3& q : out) {
         EXPECT_TRUE(sameBits(q, marker));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/state.hpp"
-#include "curves/bezier.hpp"
+#include "render/curve_drawing.hpp"
 #include "render/display.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
@@ -156,7 +156,7 @@ void stripByStripFamilyOverlay() {
         const float grade = static_cast<float>(i) / 12.0f;
         glColor3f(grade + 0.25f, grade, grade);
         drawLineStrip(s.familyCurves[i].data(), s.pointCount - 1);
-        drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1);
+        drawBezierCurve(s.familyCurves[i].data(), s.pointCount - 1, s.animT);
     }
     for (int j = 0; j <= s.pointCount - 2; ++j) {
         glColor3f(1.0f, 0.125f, 0.125f);

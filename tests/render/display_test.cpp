@@ -202,24 +202,27 @@ TEST_F(DisplayTest, HandlesShowOnlyInModesWithKnots) {
         EXPECT_EQ(countPolygons(items, red), shown ? faces : 0);
     }
 
-    // The animation marker maps the parameter range onto 25..775.
+    // The animation marker maps the parameter range onto 25..775; the
+    // parameter is that of the frame itself (Lagrange: u = 2 animT here).
     appState.curveMode = CurveMode::Lagrange;
+    appState.pointCount = 3;
     appState.knotHandles[1].highlighted = 0;
-    appState.animParamValue = 0.5f;
+    appState.animT = 0.25f;  // u = 0.5
     auto items = captureFeedback(drawParameterBar);
     EXPECT_EQ(countPolygons(items, grey), 4 * faces);
     const auto polygons = polygonsOf(items);
     std::vector<FbItem> last(polygons.end() - faces, polygons.end());
     EXPECT_NEAR(polygonCentre(last, grey)[0], 25.0f + 750.0f / 4.0f, 1e-3f);
-    appState.animParamValue = 2.5f;  // outside the range: no marker
+    appState.animT = 1.25f;  // u = 2.5, outside the range: no marker
     items = captureFeedback(drawParameterBar);
     EXPECT_EQ(countPolygons(items, grey), 3 * faces);
 
     // A single node: the marker sits on the handle at the left end.
     appState.knotCount = 1;
+    appState.pointCount = 1;
     appState.knots[0] = 0.0f;
     appState.knotHandles[0] = {25, 25, 0};
-    appState.animParamValue = 0.0f;
+    appState.animT = 0.5f;
     items = captureFeedback(drawParameterBar);
     EXPECT_EQ(countPolygons(items, grey), 2 * faces);
     EXPECT_NEAR(polygonCentre(items, grey)[0], 25.0f, 1e-3f);
