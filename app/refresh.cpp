@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 
+#include "app/invariants.hpp"
 #include "app/rbf_system.hpp"
 #include "app/state.hpp"
 #include "curves/parameters.hpp"
@@ -61,5 +62,6 @@ void deriveFromInputs(Edit edit) {
 
 void refreshAfter(Edit edit) {
     deriveFromInputs(edit);
+    assertRecordInvariants(appState);
     glutPostRedisplay();
 }
