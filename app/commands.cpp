@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/mouse.hpp"
 #include "app/rbf_system.hpp"
@@ -14,6 +15,7 @@
 #include "curves/knot_insertion.hpp"
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
+#include "render/frames.hpp"
 #include "subdivision/schemes.hpp"
 
 namespace {
@@ -72,23 +74,60 @@ void clearPolygon() {
     glutPostRedisplay();
 }
 
-void subdivide() {
-    dropOverlays();
-    appState.curveMode = CurveMode::None;
-    switch (appState.schemeKind) {
+// While tracing, the RBF masks go to the trace file (when it could be opened)
+// and to standard output.
+TraceSink traceSink() {
+    const AppState& s = appState;
+    return s.traceEnabled ? TraceSink{s.traceFile, stdout} : TraceSink{};
+}
+
+std::optional<RefinedPolygon> refineWithScheme() {
+    const AppState& s = appState;
+    const Point3* points = s.controlPoints.data();
+    const int n = s.pointCount;
+    const double tension = static_cast<double>(AppState::tensionW);
+    switch (s.schemeKind) {
         case SubdivisionScheme::Rbf4:
         case SubdivisionScheme::Rbf6:
-            rbfSubdivisionStep(appState.rbfStencilSize);
-            break;
+            return refineRbf(points, s.knots.data(), n, s.paramSpacing,
+                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink());
         case SubdivisionScheme::Nr4:
-            nr4SubdivisionStep();
-            break;
+            return refineFourPoint(points, n, tension);
         case SubdivisionScheme::DeslauriersDubuc:
-            ddSubdivisionStep();
-            break;
+            return refineFourPoint(points, n, ddTension);
         case SubdivisionScheme::Unr4:
-            unr4SubdivisionStep();
-            break;
+            return refineUnr4(points, n, tension);
+    }
+    return std::nullopt;
+}
+
+// The comparison frame shows the refined polygon after the record holds it:
+// the status line of the UNR4 frame reports the new point count.
+void subdivide() {
+    AppState& s = appState;
+    dropOverlays();
+    s.curveMode = CurveMode::None;
+    const std::optional<RefinedPolygon> refined = refineWithScheme();
+    if (refined) {
+        const ControlPolygon before = s.controlPoints;
+        const int beforeCount = s.pointCount;
+        s.pointCount = refined->count;
+        s.paramSpacing = s.paramSpacing * 0.5f;
+        for (int k = 0; k < refined->count; ++k) {
+            s.controlPoints[k] = refined->points[k];
+            s.knots[k] = static_cast<float>(k) * s.paramSpacing;
+        }
+        const bool rbf =
+            s.schemeKind == SubdivisionScheme::Rbf4 || s.schemeKind == SubdivisionScheme::Rbf6;
+        // Halving r with the spacing keeps the multiquadric masks the same from level to level.
+        if (rbf && s.halveShapeOnSubdivision) {
+            s.shapeR = s.shapeR * 0.5f;
+        }
+        // The clamp only matters for a state that no command produces.
+        const int enteredCount = std::max(0, std::min(s.enteredPointCount, maxPoints));
+        drawSubdivisionFrame(s.schemeKind, {s.enteredPolygon.data(), enteredCount},
+                             {before.data(), beforeCount}, {s.controlPoints.data(), s.pointCount});
+        solveRbfSystem();
     }
     glutPostRedisplay();
 }

@@ -9,6 +9,7 @@
 
 #include "curves/geometry.hpp"
 #include "curves/rbf.hpp"
+#include "subdivision/schemes.hpp"
 
 // Edge of a marker cube in pixels, and the half-width of a hit square.
 constexpr int markerSize = 8;
@@ -28,10 +29,6 @@ struct KnotHandle {
 
 // What the display draws after the polygons.
 enum class CurveMode : int { None = 0, Lagrange = 1, Bezier = 2, Rbf = 3, Bspline = 4 };
-
-// Which scheme the subdivision command runs; key a cycles through them.
-enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
-constexpr int subdivisionSchemeCount = 5;
 
 // What the left button holds.
 enum class DragMode : int { None = 0, Point = 1, Knot = 2 };
@@ -71,7 +68,6 @@ struct AppState {
     int knotCount = 0;  // valid entries of knots and knotHandles
     std::array<KnotHandle, maxPoints> knotHandles{};  // marks on the parameter bar
     float paramSpacing = 1.0f;  // spacing h of uniform values t[i] = i*h; halved by subdivision
-    std::array<float, maxPoints> extendedKnots{};  // stencil parameters of the RBF subdivision
 
     // --- Method selection and parameters ---
     CurveMode curveMode = CurveMode::None;
@@ -88,7 +84,6 @@ struct AppState {
     static constexpr float alphaStep = 0.25f;   // change of reductionAlpha per key press
     bool halveShapeOnSubdivision = true;        // rbf4/rbf6 steps halve shapeR
     RbfCoefficients rbfCoefficients{};          // polynomial part, then weights
-    std::array<std::array<float, maxPoints>, maxPoints> rbfMaskTable{};  // inverse local RBF system
 
     // --- Interaction ---
     int activePoint = -1;      // point under the cursor or dragged; -1 none

@@ -1,3 +1,5 @@
+#include "render/frames.hpp"
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -5,8 +7,8 @@
 #include <cmath>
 #include <vector>
 
+#include "app/commands.hpp"
 #include "app/state.hpp"
-#include "subdivision/schemes.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 
@@ -25,15 +27,32 @@ constexpr Rgb fourPointRefinedTone{0.1f, 0.3f, 0.5f};
 // Window depth of a vertex at z = 0 under the -1000..1000 depth range.
 constexpr float flatDepth = 0.5f;
 
-void rbf4() {
-    rbfSubdivisionStep(4);
+// Key s under the given scheme.
+void subdivideWith(SubdivisionScheme scheme) {
+    appState.schemeKind = scheme;
+    onKey('s', 0, 0);
 }
 
-class FrameTest : public tvtest::GlTest {
+void rbf4() {
+    subdivideWith(SubdivisionScheme::Rbf4);
+}
+
+void dd() {
+    subdivideWith(SubdivisionScheme::DeslauriersDubuc);
+}
+
+void unr4() {
+    subdivideWith(SubdivisionScheme::Unr4);
+}
+
+void nr4() {
+    subdivideWith(SubdivisionScheme::Nr4);
+}
+
+class FrameTest : public tvtest::AppTest {
   protected:
     void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
+        AppTest::SetUp();
         const Point3 entered[3] = {{50, 60, 500}, {150, 80, 500}, {120, 200, 500}};
         appState.enteredPointCount = 3;
         for (int i = 0; i < 3; ++i) {
@@ -47,7 +66,6 @@ class FrameTest : public tvtest::GlTest {
             appState.knots[static_cast<size_t>(i)] = static_cast<float>(i);
         }
     }
-    void TearDown() override { appState = AppState{}; }
 };
 
 struct Group {
@@ -77,8 +95,8 @@ TEST_F(FrameTest, ComparisonFrames) {
     };
     const Case cases[] = {
         {"rbf4", rbf4, 2, rbfRefinedTone, false},
-        {"D-D", ddSubdivisionStep, 2, fourPointRefinedTone, true},
-        {"UNR4", unr4SubdivisionStep, 3, fourPointRefinedTone, true},
+        {"D-D", dd, 2, fourPointRefinedTone, true},
+        {"UNR4", unr4, 3, fourPointRefinedTone, true},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -112,7 +130,7 @@ TEST_F(FrameTest, ComparisonFrames) {
 }
 
 TEST_F(FrameTest, Unr4FrameEndsWithTheStatusLine) {
-    unr4SubdivisionStep();
+    unr4();
     // The status line sets its own colour; the D-D frame leaves the refined tone.
     std::array<float, 4> colour{};
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
@@ -121,7 +139,7 @@ TEST_F(FrameTest, Unr4FrameEndsWithTheStatusLine) {
     EXPECT_NEAR(colour[2], toneC, 1e-6);
 
     SetUp();
-    ddSubdivisionStep();
+    dd();
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
     EXPECT_NEAR(colour[0], toneC, 1e-6);
     EXPECT_NEAR(colour[1], toneA, 1e-6);
@@ -129,12 +147,12 @@ TEST_F(FrameTest, Unr4FrameEndsWithTheStatusLine) {
 }
 
 TEST_F(FrameTest, Nr4DrawsNothingAndEmptyEnteredPolygonIsSkipped) {
-    EXPECT_TRUE(captureFeedback(nr4SubdivisionStep).empty());
+    EXPECT_TRUE(captureFeedback(nr4).empty());
 
     SetUp();
     appState.enteredPointCount = 0;
     glColor3f(1, 1, 1);
-    const std::vector<FbItem> lines = tvtest::linesOf(captureFeedback(ddSubdivisionStep));
+    const std::vector<FbItem> lines = tvtest::linesOf(captureFeedback(dd));
     ASSERT_EQ(lines.size(), 10u);
     expectGroups(lines, {{3, oldTone}, {7, fourPointRefinedTone}}, "D-D");
 
