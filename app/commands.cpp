@@ -132,6 +132,35 @@ void subdivide() {
     glutPostRedisplay();
 }
 
+// Key i: Boehm's rule at the active knot handle, in B-spline mode only. The
+// transition frame draws the curve and the bar from the record, so it comes
+// after the record holds the new polygon and knots. No redisplay follows: it
+// would replace the frame at once.
+void insertActiveKnot() {
+    AppState& s = appState;
+    if (s.curveMode != CurveMode::Bspline) {
+        return;
+    }
+    const std::optional<KnotInsertion> inserted =
+        insertKnot(s.controlPoints.data(), s.pointCount, s.knots.data(), s.knotCount, s.polyDegree,
+                   s.activeKnot);
+    if (!inserted) {
+        return;
+    }
+    const ControlPolygon before = s.controlPoints;
+    const int beforeCount = s.pointCount;
+    s.pointCount = inserted->pointCount;
+    for (int i = 0; i < inserted->pointCount; ++i) {
+        s.controlPoints[i] = inserted->points[i];
+    }
+    s.knotCount = inserted->knotCount;
+    for (int k = 0; k < inserted->knotCount; ++k) {
+        s.knots[k] = inserted->knots[k];
+    }
+    layoutKnotHandles();
+    drawKnotInsertionFrame({before.data(), beforeCount}, {s.controlPoints.data(), s.pointCount});
+}
+
 // Restores the polygon as entered with uniform parameters 0, 1, 2, ...; the
 // knot handles and the curve mode stay as they are.
 void reloadPolygon() {
@@ -351,9 +380,7 @@ void onKey(unsigned char key, int /*x*/, int /*y*/) {
             reduceWithAlpha(-AppState::alphaStep);
             break;
         case 'i':
-            // Knot insertion shows its own transition frame; a redisplay would
-            // replace it at once.
-            insertKnot();
+            insertActiveKnot();
             break;
         case 'j':
             reduceWithAlpha(AppState::alphaStep);

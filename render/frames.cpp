@@ -4,6 +4,7 @@
 #include <GL/glut.h>
 
 #include "app/state.hpp"
+#include "curves/bspline.hpp"
 #include "render/display.hpp"
 #include "render/status_line.hpp"
 
@@ -74,4 +75,20 @@ void drawSubdivisionFrame(SubdivisionScheme scheme, PolygonView entered, Polygon
             drawFourPointFrame(true, entered, before, after);
             break;
     }
+}
+
+void drawKnotInsertionFrame(PolygonView before, PolygonView after) {
+    startFrame();
+    glColor3f(toneB, toneC, toneA);
+    drawLineStrip(before.points, before.count);
+    glColor3f(toneA, toneB, toneC);
+    for (int i = 0; i < after.count; ++i) {
+        drawMarker(after.points[i].x, after.points[i].y, after.points[i].z);
+    }
+    glColor3f(toneC, toneA, toneB);
+    drawLineStrip(after.points, after.count);
+    glColor3f(toneB, toneA, toneC);
+    drawBsplineCurve();
+    drawParameterBar();
+    finishFrame();
 }

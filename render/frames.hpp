@@ -20,3 +20,8 @@ struct PolygonView {
 // nothing at all. Leaves the refined polygon's colour current, or the status line's.
 void drawSubdivisionFrame(SubdivisionScheme scheme, PolygonView entered, PolygonView before,
                           PolygonView after);
+
+// The frame of a knot insertion: the polygon before, markers at the new
+// points, the polygon after, then the B-spline curve and the parameter bar as
+// the state record holds them, so the record must already hold the insertion.
+void drawKnotInsertionFrame(PolygonView before, PolygonView after);

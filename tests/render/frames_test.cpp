@@ -3,12 +3,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/commands.hpp"
 #include "app/state.hpp"
+#include "render/display.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 
@@ -163,6 +167,199 @@ TEST_F(FrameTest, Nr4DrawsNothingAndEmptyEnteredPolygonIsSkipped) {
     const std::vector<FbItem> empty = tvtest::linesOf(captureFeedback(rbf4));
     ASSERT_EQ(empty.size(), 2u);
     expectGroups(empty, {{2, white}}, "rbf4");
+}
+
+// --- Knot insertion (key i) ---
+
+using tvtest::FbKind;
+
+struct Vec2 {
+    double x, y;
+};
+
+void setScene(int degree, const std::vector<Vec2>& points, const std::vector<float>& knots,
+              int active) {
+    appState.curveMode = CurveMode::Bspline;
+    appState.polyDegree = degree;
+    appState.pointCount = static_cast<int>(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        appState.controlPoints[i] = {static_cast<float>(points[i].x),
+                                     static_cast<float>(points[i].y), 0};
+    }
+    appState.knotCount = static_cast<int>(knots.size());
+    std::copy(knots.begin(), knots.end(), appState.knots.begin());
+    appState.activeKnot = active;
+}
+
+void insertKnotKey() {
+    onKey('i', 0, 0);
+}
+
+bool hasColour(const FbVertex& v, float r, float g, float b) {
+    return std::fabs(v.r - r) < 1e-3f && std::fabs(v.g - g) < 1e-3f && std::fabs(v.b - b) < 1e-3f;
+}
+
+const std::vector<Vec2> fourPoints = {{100, 100}, {300, 400}, {500, 150}, {700, 450}};
+
+class KnotFrameTest : public tvtest::AppTest {};
+
+TEST_F(KnotFrameTest, HandlesFollowTheNewKnots) {
+    struct Case {
+        int degree;
+        std::vector<float> knots;
+        int active;
+        std::vector<float> handlesAfter;
+    };
+    const Case cases[] = {
+        {1, {0, 0, 1, 2, 3, 3}, 2, {25, 25, 275, 275, 525, 775, 775}},
+        {2, {0, 0, 0, 1, 2, 2, 2}, 3, {25, 25, 25, 400, 400, 775, 775, 775}},
+    };
+    for (const Case& c : cases) {
+        appState = AppState{};
+        setScene(c.degree, fourPoints, c.knots, c.active);
+        insertKnotKey();
+        EXPECT_EQ(appState.pointCount, 5) << "degree " << c.degree;
+        ASSERT_EQ(appState.knotCount, static_cast<int>(c.handlesAfter.size()));
+        for (size_t i = 0; i < c.handlesAfter.size(); ++i) {
+            EXPECT_FLOAT_EQ(appState.knotHandles[i].x, c.handlesAfter[i]) << i;
+            EXPECT_FLOAT_EQ(appState.knotHandles[i].y, 25.0f) << i;
+        }
+    }
+}
+
+TEST_F(KnotFrameTest, RefusedInsertionDrawsNothingAndKeepsTheRecord) {
+    struct Case {
+        const char* name;
+        void (*change)();
+    };
+    const Case cases[] = {
+        {"no active knot", [] { appState.activeKnot = -1; }},
+        {"clamped start", [] { appState.activeKnot = 1; }},
+        {"no curve", [] { appState.curveMode = CurveMode::None; }},
+        {"Lagrange", [] { appState.curveMode = CurveMode::Lagrange; }},
+        {"Bezier", [] { appState.curveMode = CurveMode::Bezier; }},
+        {"RBF", [] { appState.curveMode = CurveMode::Rbf; }},
+        {"polygon full", [] { appState.pointCount = maxPoints; }},
+    };
+    for (const Case& c : cases) {
+        appState = AppState{};
+        setScene(1, fourPoints, {0, 0, 1, 2, 3, 3}, 2);
+        c.change();
+        const AppState before = appState;
+        EXPECT_TRUE(captureFeedback(insertKnotKey).empty()) << c.name;
+        EXPECT_EQ(appState.pointCount, before.pointCount) << c.name;
+        EXPECT_EQ(appState.knotCount, before.knotCount) << c.name;
+        EXPECT_EQ(
+            std::memcmp(&appState.controlPoints, &before.controlPoints, sizeof(ControlPolygon)), 0)
+            << c.name;
+        EXPECT_EQ(std::memcmp(&appState.auxPolygon, &before.auxPolygon, sizeof(ControlPolygon)), 0)
+            << c.name;
+        EXPECT_EQ(appState.knots, before.knots) << c.name;
+    }
+}
+
+// Centre of the solid faces of each marker cube, in drawing order.
+std::vector<Vec2> markerCentres(const std::vector<FbItem>& items, size_t itemsPerMarker) {
+    std::vector<Vec2> out;
+    size_t i = 0;
+    while (i < items.size()) {
+        if (items[i].kind != FbKind::Polygon) {
+            ++i;
+            continue;
+        }
+        double lox = 1e9, hix = -1e9, loy = 1e9, hiy = -1e9;
+        for (size_t k = i; k < std::min(items.size(), i + itemsPerMarker); ++k) {
+            if (items[k].kind == FbKind::Polygon) {
+                for (const FbVertex& v : items[k].vertices) {
+                    lox = std::min(lox, static_cast<double>(v.x));
+                    hix = std::max(hix, static_cast<double>(v.x));
+                    loy = std::min(loy, static_cast<double>(v.y));
+                    hiy = std::max(hiy, static_cast<double>(v.y));
+                }
+            }
+        }
+        out.push_back({(lox + hix) / 2, (loy + hiy) / 2});
+        i += itemsPerMarker;
+    }
+    return out;
+}
+
+TEST_F(KnotFrameTest, TransitionFrameShowsOldAndNewPolygonCurveAndBar) {
+    const size_t perMarker = captureFeedback([] { drawMarker(400, 300, 0); }).size();
+    setScene(1, fourPoints, {0, 0, 1, 2, 3, 3}, 2);
+    // The frame is drawn unrotated, whatever the view and the matrix left behind.
+    appState.rotationX = 40;
+    appState.rotationY = 70;
+    glRotatef(25, 0, 0, 1);
+    const auto items = captureFeedback(insertKnotKey);
+
+    // Tag every line by its colour, and every marker cube by 'm'.
+    std::string order;
+    std::vector<FbItem> oldLines, newLines, curveLines, barLines, otherLines;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const FbItem& item = items[i];
+        if (item.kind == FbKind::Polygon) {
+            order += 'm';
+            i += perMarker - 1;
+            continue;
+        }
+        if (item.kind != FbKind::Line && item.kind != FbKind::LineReset) {
+            continue;
+        }
+        const FbVertex& v = item.vertices[0];
+        const FbVertex& w = item.vertices[1];
+        // The bar sets no colour of its own: it takes the curve's.
+        if (v.x == 25.0f && v.y == 25.0f && w.x == 775.0f && w.y == 25.0f) {
+            barLines.push_back(item);
+            order += 'b';
+        } else if (hasColour(v, 0.5f, 0.1f, 0.3f)) {
+            oldLines.push_back(item);
+            order += 'o';
+        } else if (hasColour(v, 0.1f, 0.3f, 0.5f)) {
+            newLines.push_back(item);
+            order += 'n';
+        } else if (hasColour(v, 0.3f, 0.0f, 0.0f)) {
+            curveLines.push_back(item);
+            order += 'c';
+        } else {
+            otherLines.push_back(item);
+            order += 'x';
+        }
+    }
+    // Old polygon, five point markers, new polygon, curve, bar, seven handles.
+    const std::string want = std::string(3, 'o') + std::string(5, 'm') + std::string(4, 'n') +
+                             std::string(127, 'c') + "b" + std::string(7, 'm');
+    EXPECT_EQ(order, want);
+
+    ASSERT_EQ(oldLines.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_FLOAT_EQ(oldLines[i].vertices[0].x, static_cast<float>(fourPoints[i].x));
+        EXPECT_FLOAT_EQ(oldLines[i].vertices[1].y, static_cast<float>(fourPoints[i + 1].y));
+    }
+    const std::vector<Vec2> newPoints = {fourPoints[0], fourPoints[1], fourPoints[1], fourPoints[2],
+                                         fourPoints[3]};
+    ASSERT_EQ(newLines.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(newLines[i].vertices[0].x, static_cast<float>(newPoints[i].x));
+        EXPECT_FLOAT_EQ(newLines[i].vertices[1].y, static_cast<float>(newPoints[i + 1].y));
+    }
+    ASSERT_EQ(barLines.size(), 1u);
+    EXPECT_TRUE(hasColour(barLines[0].vertices[0], 0.3f, 0.0f, 0.0f));
+    // Degree 1: the curve runs along the new polygon.
+    for (const FbItem& line : curveLines) {
+        EXPECT_LE(line.vertices[0].x, 700.0f);
+    }
+    EXPECT_TRUE(otherLines.empty());
+
+    const std::vector<Vec2> centres = markerCentres(items, perMarker);
+    const std::vector<Vec2> wantCentres = {newPoints[0], newPoints[1], newPoints[2], newPoints[3],
+                                           newPoints[4], {25, 25},     {25, 25},     {275, 25},
+                                           {275, 25},    {525, 25},    {775, 25},    {775, 25}};
+    ASSERT_EQ(centres.size(), wantCentres.size());
+    for (size_t i = 0; i < centres.size(); ++i) {
+        EXPECT_NEAR(centres[i].x, wantCentres[i].x, 1e-3) << "marker " << i;
+        EXPECT_NEAR(centres[i].y, wantCentres[i].y, 1e-3) << "marker " << i;
+    }
 }
 
 }  // namespace
