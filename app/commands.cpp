@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/mouse.hpp"
 #include "app/refresh.hpp"
@@ -13,6 +14,7 @@
 #include "curves/degree.hpp"
 #include "curves/knot_insertion.hpp"
 #include "curves/rbf.hpp"
+#include "render/frames.hpp"
 #include "subdivision/schemes.hpp"
 
 namespace {
@@ -73,25 +75,93 @@ void clearPolygon() {
     refreshAfter(Edit::View);
 }
 
-void subdivide() {
-    dropOverlays();
-    appState.curveMode = CurveMode::None;
-    switch (appState.schemeKind) {
+// While tracing, the RBF masks go to the trace file (when it could be opened)
+// and to standard output.
+TraceSink traceSink() {
+    const AppState& s = appState;
+    return s.traceEnabled ? TraceSink{s.traceFile, stdout} : TraceSink{};
+}
+
+std::optional<RefinedPolygon> refineWithScheme() {
+    const AppState& s = appState;
+    const Point3* points = s.controlPoints.data();
+    const int n = s.pointCount;
+    const double tension = static_cast<double>(AppState::tensionW);
+    switch (s.schemeKind) {
         case SubdivisionScheme::Rbf4:
         case SubdivisionScheme::Rbf6:
-            rbfSubdivisionStep(appState.rbfStencilSize);
-            break;
+            return refineRbf(points, s.knots.data(), n, s.paramSpacing,
+                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink());
         case SubdivisionScheme::Nr4:
-            nr4SubdivisionStep();
-            break;
+            return refineFourPoint(points, n, tension);
         case SubdivisionScheme::DeslauriersDubuc:
-            ddSubdivisionStep();
-            break;
+            return refineFourPoint(points, n, ddTension);
         case SubdivisionScheme::Unr4:
-            unr4SubdivisionStep();
-            break;
+            return refineUnr4(points, n, tension);
     }
-    refreshAfter(Edit::View);
+    return std::nullopt;
+}
+
+// The comparison frame shows the refined polygon after the record holds it:
+// the status line of the UNR4 frame reports the new point count.
+void subdivide() {
+    AppState& s = appState;
+    dropOverlays();
+    s.curveMode = CurveMode::None;
+    const std::optional<RefinedPolygon> refined = refineWithScheme();
+    Edit edit = Edit::View;
+    if (refined) {
+        const ControlPolygon before = s.controlPoints;
+        const int beforeCount = s.pointCount;
+        s.pointCount = refined->count;
+        s.paramSpacing = s.paramSpacing * 0.5f;
+        for (int k = 0; k < refined->count; ++k) {
+            s.controlPoints[k] = refined->points[k];
+            s.knots[k] = static_cast<float>(k) * s.paramSpacing;
+        }
+        const bool rbf =
+            s.schemeKind == SubdivisionScheme::Rbf4 || s.schemeKind == SubdivisionScheme::Rbf6;
+        // Halving r with the spacing keeps the multiquadric masks the same from level to level.
+        if (rbf && s.halveShapeOnSubdivision) {
+            s.shapeR = s.shapeR * 0.5f;
+        }
+        // The clamp only matters for a state that no command produces.
+        const int enteredCount = std::max(0, std::min(s.enteredPointCount, maxPoints));
+        drawSubdivisionFrame(s.schemeKind, {s.enteredPolygon.data(), enteredCount},
+                             {before.data(), beforeCount}, {s.controlPoints.data(), s.pointCount});
+        // New points at new parameter values; the list keeps its count.
+        edit = Edit::Nodes;
+    }
+    refreshAfter(edit);
+}
+
+// Key i: Boehm's rule at the active knot handle, in B-spline mode only. The
+// transition frame draws the curve and the bar from the record, so it comes
+// after the record holds the new polygon and knots. No redisplay follows: it
+// would replace the frame at once.
+void insertActiveKnot() {
+    AppState& s = appState;
+    if (s.curveMode != CurveMode::Bspline) {
+        return;
+    }
+    const std::optional<KnotInsertion> inserted =
+        insertKnot(s.controlPoints.data(), s.pointCount, s.knots.data(), s.knotCount, s.polyDegree,
+                   s.activeKnot);
+    if (!inserted) {
+        return;
+    }
+    const ControlPolygon before = s.controlPoints;
+    const int beforeCount = s.pointCount;
+    s.pointCount = inserted->pointCount;
+    for (int i = 0; i < inserted->pointCount; ++i) {
+        s.controlPoints[i] = inserted->points[i];
+    }
+    s.knotCount = inserted->knotCount;
+    for (int k = 0; k < inserted->knotCount; ++k) {
+        s.knots[k] = inserted->knots[k];
+    }
+    layoutKnotHandles();
+    drawKnotInsertionFrame({before.data(), beforeCount}, {s.controlPoints.data(), s.pointCount});
 }
 
 // Restores the polygon as entered with uniform parameters 0, 1, 2, ...; the
@@ -320,9 +390,7 @@ void onKey(unsigned char key, int /*x*/, int /*y*/) {
             reduceWithAlpha(-AppState::alphaStep);
             break;
         case 'i':
-            // Knot insertion shows its own transition frame; a redisplay would
-            // replace it at once.
-            insertKnot();
+            insertActiveKnot();
             break;
         case 'j':
             reduceWithAlpha(AppState::alphaStep);

@@ -11,6 +11,7 @@
 #include "curves/geometry.hpp"
 #include "curves/parameters.hpp"
 #include "curves/rbf.hpp"
+#include "subdivision/schemes.hpp"
 
 // Edge of a marker cube in pixels, and the half-width of a hit square.
 constexpr int markerSize = 8;
@@ -27,10 +28,6 @@ struct KnotHandle {
     float y = 0.0f;            // always 25 once laid out
     float highlighted = 0.0f;  // 0.0 plain, 1.0 highlighted
 };
-
-// Which scheme the subdivision command runs; key a cycles through them.
-enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
-constexpr int subdivisionSchemeCount = 5;
 
 // What the left button holds.
 enum class DragMode : int { None = 0, Point = 1, Knot = 2 };
@@ -61,7 +58,6 @@ struct AppState {
     int enteredPointCount = 0;        // grows with every appended point, 0 on clear, 0..128
     ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction), shown
     int auxPointCount = 0;            // 0 or less: the comparison polygon is not drawn
-    ControlPolygon workPolygon{};     // scratch of subdivision
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
 
     // --- Parameterisation ---
@@ -70,7 +66,6 @@ struct AppState {
     int knotCount = 0;  // valid entries of knots and knotHandles
     std::array<KnotHandle, maxPoints> knotHandles{};  // marks on the parameter bar
     float paramSpacing = 1.0f;  // spacing h of uniform values t[i] = i*h; halved by subdivision
-    std::array<float, maxPoints> extendedKnots{};  // stencil parameters of the RBF subdivision
 
     // --- Method selection and parameters ---
     CurveMode curveMode = CurveMode::None;
@@ -87,7 +82,6 @@ struct AppState {
     static constexpr float alphaStep = 0.25f;   // change of reductionAlpha per key press
     bool halveShapeOnSubdivision = true;        // rbf4/rbf6 steps halve shapeR
     RbfCoefficients rbfCoefficients{};          // polynomial part, then weights
-    std::array<std::array<float, maxPoints>, maxPoints> rbfMaskTable{};  // inverse local RBF system
 
     // --- Interaction ---
     int activePoint = -1;      // point under the cursor or dragged; -1 none

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/commands.hpp"
 #include "app/state.hpp"
 #include "app/window.hpp"
 #include "bench_window.hpp"
-#include "subdivision/schemes.hpp"
 
 namespace {
 
@@ -31,9 +31,9 @@ void loadPolygon() {
     }
 }
 
-// One step from 64 to 128 points, frame and global re-solve included.
-template <typename Step>
-void runStep(benchmark::State& state, Step step) {
+// One step from 64 to 128 points by the subdivision command, frame and
+// global re-solve included.
+void runStep(benchmark::State& state, SubdivisionScheme scheme, int stencilSize) {
     if (!ensureBenchWindow()) {
         state.SkipWithError("no display");
         return;
@@ -42,31 +42,27 @@ void runStep(benchmark::State& state, Step step) {
     for (auto _ : state) {
         state.PauseTiming();
         loadPolygon();
+        appState.schemeKind = scheme;
+        appState.rbfStencilSize = stencilSize;
         state.ResumeTiming();
-        step();
+        onMenu(static_cast<int>(MenuCode::Subdivision));
         benchmark::DoNotOptimize(appState.controlPoints[1]);
     }
     appState = AppState{};
 }
 
 void BM_Rbf4Step(benchmark::State& state) {
-    runStep(state, [] {
-        appState.rbfStencilSize = 4;
-        rbfSubdivisionStep(4);
-    });
+    runStep(state, SubdivisionScheme::Rbf4, 4);
 }
 BENCHMARK(BM_Rbf4Step)->Unit(benchmark::kMillisecond);
 
 void BM_Rbf6Step(benchmark::State& state) {
-    runStep(state, [] {
-        appState.rbfStencilSize = 6;
-        rbfSubdivisionStep(6);
-    });
+    runStep(state, SubdivisionScheme::Rbf6, 6);
 }
 BENCHMARK(BM_Rbf6Step)->Unit(benchmark::kMillisecond);
 
 void BM_Nr4Step(benchmark::State& state) {
-    runStep(state, nr4SubdivisionStep);
+    runStep(state, SubdivisionScheme::Nr4, 4);
 }
 BENCHMARK(BM_Nr4Step)->Unit(benchmark::kMillisecond);
 

@@ -1,29 +1,13 @@
 #include "subdivision/schemes.hpp"
 
-#include <GL/gl.h>
-#include <GL/glut.h>
-
-#include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "app/rbf_system.hpp"
-#include "app/state.hpp"
-#include "curves/rbf.hpp"
-#include "render/display.hpp"
-#include "render/status_line.hpp"
 #include "subdivision/rbf_masks.hpp"
-#include "subdivision/trace.hpp"
 
 namespace {
 
-// Entries of the step's local evaluation and weight vectors: a stencil plus
-// its polynomial part must fit, S + d + 1 <= 64.
-constexpr int localCapacity = 64;
 constexpr int fourPointStencil = 4;
-// Tension of the Deslauriers-Dubuc scheme: the weights -1/16, 9/16, 9/16, -1/16
-// of cubic interpolation at the midpoint.
-constexpr double ddTension = 0.0625;
 
 // Position k of the closed polygon of n > 0 points. For n at least half a
 // stencil this is a single wrap; shorter polygons go round more than once
@@ -34,8 +18,7 @@ int wrapIndex(int k, int n) {
 
 // Parameter of stencil position k, extended periodically with period
 // t[n-1] + h beyond either end; one period per wrap.
-float extendedParameter(int k, int n, float h) {
-    const float* t = appState.knots.data();
+float extendedParameter(const float* t, int k, int n, float h) {
     float value = t[wrapIndex(k, n)];
     for (int lap = k; lap < 0; lap += n) {
         value = (value - t[n - 1]) - h;
@@ -46,185 +29,127 @@ float extendedParameter(int k, int n, float h) {
     return value;
 }
 
-// The clamp only matters for a state that no command produces.
-int enteredCount() {
-    return std::min(appState.enteredPointCount, maxPoints);
-}
-
-void drawPlanar(GLenum mode, const Point3* points, int count) {
-    glBegin(mode);
-    for (int i = 0; i < count; ++i) {
-        glVertex2f(points[i].x, points[i].y);
-    }
-    glEnd();
-}
-
-// Doubling: p[k] = workPolygon[k], uniform parameters at half the spacing.
-void takeRefinedPolygon(int refinedCount) {
-    AppState& s = appState;
-    s.pointCount = refinedCount;
-    s.paramSpacing = s.paramSpacing * 0.5f;
-    for (int k = 0; k < refinedCount; ++k) {
-        s.controlPoints[k] = s.workPolygon[k];
-        s.knots[k] = static_cast<float>(k) * s.paramSpacing;
-    }
+bool doubles(int n) {
+    return 2 * n <= maxPoints;
 }
 
 enum class FourPointRule { Interpolating, Approximating };
-enum class FrameStyle { None, OpenStrip, ClosedLoop };
 
-// One level of a fixed-weight four-point scheme with tension w over the closed polygon.
-void fourPointStep(FourPointRule rule, double w, FrameStyle frame) {
-    AppState& s = appState;
-    const int n = s.pointCount;
-    if (2 * n > maxPoints) {
-        return;
+std::optional<RefinedPolygon> fourPointStep(const Point3* points, int n, FourPointRule rule,
+                                            double w) {
+    if (!doubles(n)) {
+        return std::nullopt;
     }
+    RefinedPolygon out;
+    out.count = 2 * n;
     for (int i = 0; i < n; ++i) {
         std::array<Point3, fourPointStencil> around;
         for (int k = 0; k < fourPointStencil; ++k) {
-            around[k] = s.controlPoints[wrapIndex(i - 1 + k, n)];
+            around[k] = points[wrapIndex(i - 1 + k, n)];
         }
+        Point3& even = out.points[2 * i];
+        Point3& odd = out.points[2 * i + 1];
         for (int c = 0; c < dimension; ++c) {
             const double s0 = around[0][c];
             const double s1 = around[1][c];
             const double s2 = around[2][c];
             const double s3 = around[3][c];
             if (rule == FourPointRule::Interpolating) {
-                s.workPolygon[2 * i][c] = around[1][c];
-                s.workPolygon[2 * i + 1][c] =
-                    static_cast<float>((0.5 + w) * (s1 + s2) - w * (s0 + s3));
+                even[c] = around[1][c];
+                odd[c] = static_cast<float>((0.5 + w) * (s1 + s2) - w * (s0 + s3));
             } else {
                 // Two points per edge at about one and three quarters, pulled
                 // outward by the outer neighbours with weight -w/2 each.
                 const double nearWeight = (2.0 * w + 3.0) / (4.0 * (w + 1.0));
                 const double farWeight = (2.0 * w + 1.0) / (4.0 * (w + 1.0));
-                s.workPolygon[2 * i][c] = static_cast<float>(
-                    (w + 1.0) * (nearWeight * s1 + farWeight * s2) - (w / 2.0) * (s0 + s3));
-                s.workPolygon[2 * i + 1][c] = static_cast<float>(
-                    (w + 1.0) * (farWeight * s1 + nearWeight * s2) - (w / 2.0) * (s0 + s3));
+                even[c] = static_cast<float>((w + 1.0) * (nearWeight * s1 + farWeight * s2) -
+                                             (w / 2.0) * (s0 + s3));
+                odd[c] = static_cast<float>((w + 1.0) * (farWeight * s1 + nearWeight * s2) -
+                                            (w / 2.0) * (s0 + s3));
             }
         }
     }
-    if (frame != FrameStyle::None) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        glLoadIdentity();
-        if (s.enteredPointCount > 0) {
-            drawPlanar(frame == FrameStyle::ClosedLoop ? GL_LINE_LOOP : GL_LINE_STRIP,
-                       s.enteredPolygon.data(), enteredCount());
-        }
-        glColor3f(toneB, toneC, toneA);
-        drawPlanar(GL_LINE_STRIP, s.controlPoints.data(), n);
+    return out;
+}
+
+// The inserted point as a fixed combination of the stencil points, for the
+// trace: w_k = v . (column d+1+k of A^-1), v the evaluation vector at tau.
+std::array<float, maxStencilSystem> maskWeights(const RbfMaskTable& mask, const float* x,
+                                                const RbfStencil& stencil, float tau) {
+    const int d = stencil.degree;
+    std::array<float, maxStencilSystem> v{};
+    std::array<float, maxStencilSystem> weights{};
+    for (int m = 0; m <= d; ++m) {
+        v[m] = static_cast<float>(std::pow(static_cast<double>(tau), m));
     }
-    takeRefinedPolygon(2 * n);
-    if (frame != FrameStyle::None) {
-        glColor3f(toneC, toneA, toneB);
-        drawPlanar(GL_LINE_STRIP, s.controlPoints.data(), 2 * n);
-        if (frame == FrameStyle::ClosedLoop) {
-            drawStatusLine();
-        }
-        glFlush();
-        glutSwapBuffers();
+    for (int j = 0; j < stencil.size; ++j) {
+        v[d + 1 + j] = static_cast<float>(rbfBasis(stencil.basis, tau - x[j], stencil.shape));
     }
-    solveRbfSystem();
+    for (int k = 0; k < stencil.size; ++k) {
+        for (int m = 0; m <= stencil.size + d; ++m) {
+            weights[k] += v[m] * mask[m][d + 1 + k];
+        }
+    }
+    return weights;
 }
 
 }  // namespace
 
-void rbfSubdivisionStep(int stencilSize) {
-    AppState& s = appState;
-    const int n = s.pointCount;
-    const int d = s.polyDegree;
-    const int stencil = stencilSize;
-    // The mask table is built for rbfStencilSize, so a different S could not
-    // be served; an odd S has no midpoint between two central points.
-    if (2 * n > maxPoints || stencil != s.rbfStencilSize || stencil < 2 || stencil % 2 != 0 ||
-        d < 0 || stencil + d + 1 > localCapacity) {
-        return;
+std::optional<RefinedPolygon> refineFourPoint(const Point3* points, int n, double w) {
+    return fourPointStep(points, n, FourPointRule::Interpolating, w);
+}
+
+std::optional<RefinedPolygon> refineUnr4(const Point3* points, int n, double w) {
+    return fourPointStep(points, n, FourPointRule::Approximating, w);
+}
+
+std::optional<RefinedPolygon> refineRbf(const Point3* points, const float* t, int n, float spacing,
+                                        const RbfStencil& stencil, const TraceSink& trace) {
+    const int size = stencil.size;
+    const int d = stencil.degree;
+    // An odd stencil has no midpoint between two central points.
+    if (!doubles(n) || size < 2 || size % 2 != 0 || d < 0 || d > maxStencilSystem - 1 - size) {
+        return std::nullopt;
     }
-    const float h = s.paramSpacing;
-    const int half = stencil / 2 - 1;
-    std::array<Point3, localCapacity> around;
+    const int half = size / 2 - 1;
+    RefinedPolygon out;
+    out.count = 2 * n;
+    std::array<Point3, maxStencilSystem> around;
+    std::array<float, maxStencilSystem> x{};
+    RbfMaskTable mask{};
+    RbfCoefficients local{};
     for (int i = 0; i < n; ++i) {
         const int first = i - half;
-        for (int k = first; k < first + stencil; ++k) {
-            around[k - first] = s.controlPoints[wrapIndex(k, n)];
-            s.extendedKnots[k - first] = extendedParameter(k, n, h);
+        for (int k = first; k < first + size; ++k) {
+            around[k - first] = points[wrapIndex(k, n)];
+            x[k - first] = extendedParameter(t, k, n, spacing);
         }
-        buildRbfMaskTable();
+        buildRbfMaskTable(x.data(), size, d, stencil.basis, stencil.shape, trace, mask);
 
         // [a; b] = A^-1 [0; f]: only the stencil columns of the inverse contribute.
-        const auto& mask = s.rbfMaskTable;
-        for (int m = 0; m <= stencil + d; ++m) {
+        for (int m = 0; m <= size + d; ++m) {
             for (int c = 0; c < dimension; ++c) {
-                s.rbfCoefficients[m][c] = 0.0f;
-                for (int k = 0; k < stencil; ++k) {
-                    s.rbfCoefficients[m][c] += mask[m][d + 1 + k] * around[k][c];
+                local[m][c] = 0.0f;
+                for (int k = 0; k < size; ++k) {
+                    local[m][c] += mask[m][d + 1 + k] * around[k][c];
                 }
             }
         }
-        const float* x = s.extendedKnots.data();
-        const float tau = (x[0] + x[stencil - 1]) / 2.0f;
-        Point3 q;
-        evalRbf(q, x, tau, stencil);
-
-        // The same point as a fixed combination of the stencil points:
-        // w_k = v . (column d+1+k of A^-1), v the evaluation vector at tau.
-        std::array<float, localCapacity> v{};
-        std::array<float, localCapacity> weights{};
-        for (int m = 0; m <= d; ++m) {
-            v[m] = static_cast<float>(std::pow(static_cast<double>(tau), m));
-        }
-        for (int j = 0; j < stencil; ++j) {
-            v[d + 1 + j] = static_cast<float>(rbfBasis(s.basisKind, tau - x[j], s.shapeR));
-        }
-        for (int k = 0; k < stencil; ++k) {
-            for (int m = 0; m <= stencil + d; ++m) {
-                weights[k] += v[m] * mask[m][d + 1 + k];
-            }
-        }
-        if (s.traceEnabled) {
+        const float tau = (x[0] + x[size - 1]) / 2.0f;
+        const Point3 q = evalRbf(local, x.data(), size, d, stencil.basis, stencil.shape, tau);
+        if (trace.active()) {
+            const std::array<float, maxStencilSystem> weights =
+                maskWeights(mask, x.data(), stencil, tau);
             float maskX = 0.0f;
             float maskY = 0.0f;
-            for (int k = 0; k < stencil; ++k) {
+            for (int k = 0; k < size; ++k) {
                 maskX += weights[k] * around[k].x;
                 maskY += weights[k] * around[k].y;
             }
-            writeTracePointLine(i, weights.data(), stencil, maskX, maskY, q);
+            writeTracePointLine(trace, i, weights.data(), size, maskX, maskY, q);
         }
-        s.workPolygon[2 * i] = s.controlPoints[i];
-        s.workPolygon[2 * i + 1] = q;
+        out.points[2 * i] = points[i];
+        out.points[2 * i + 1] = q;
     }
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    glLoadIdentity();
-    if (s.enteredPointCount > 0) {
-        drawLineStrip(s.enteredPolygon.data(), enteredCount());
-    }
-    glColor3f(toneB, toneC, toneA);
-    drawLineStrip(s.controlPoints.data(), n);
-    takeRefinedPolygon(2 * n);
-    glColor3f(toneC, toneB, toneA);
-    drawLineStrip(s.controlPoints.data(), 2 * n);
-    // Halving r with the spacing keeps the multiquadric masks the same from level to level.
-    if (s.halveShapeOnSubdivision) {
-        s.shapeR = s.shapeR * 0.5f;
-    }
-    glFlush();
-    glutSwapBuffers();
-    solveRbfSystem();
-}
-
-void nr4SubdivisionStep() {
-    fourPointStep(FourPointRule::Interpolating, static_cast<double>(AppState::tensionW),
-                  FrameStyle::None);
-}
-
-void ddSubdivisionStep() {
-    fourPointStep(FourPointRule::Interpolating, ddTension, FrameStyle::OpenStrip);
-}
-
-void unr4SubdivisionStep() {
-    fourPointStep(FourPointRule::Approximating, static_cast<double>(AppState::tensionW),
-                  FrameStyle::ClosedLoop);
+    return out;
 }

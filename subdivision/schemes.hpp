@@ -1,18 +1,51 @@
 #pragma once
 
-// One level of subdivision of the closed control polygon: the point count
-// doubles (nothing when it would pass 128), the parameters become uniform with
-// half the spacing, and the global RBF system is solved again.
+// One level of subdivision of a closed polygon: n points in, 2n out, the
+// refined polygon on the uniform parameters of half the spacing. Nothing
+// comes out (std::nullopt) when 2n would pass 128.
 
-// rbf4 (stencilSize 4) or rbf6 (6): inserted points from local RBF interpolants;
-// draws a comparison frame.
-void rbfSubdivisionStep(int stencilSize);
+#include <optional>
 
-// Four-point scheme with tension tensionW; draws nothing.
-void nr4SubdivisionStep();
+#include "curves/geometry.hpp"
+#include "curves/rbf.hpp"
+#include "subdivision/trace.hpp"
 
-// Deslauriers-Dubuc four-point scheme; draws a comparison frame.
-void ddSubdivisionStep();
+// Which scheme the subdivision command runs; key a cycles through them.
+enum class SubdivisionScheme : int { Rbf4 = 0, Rbf6 = 1, Nr4 = 2, DeslauriersDubuc = 3, Unr4 = 4 };
+constexpr int subdivisionSchemeCount = 5;
 
-// Approximating UNR4 scheme with tension tensionW; draws a comparison frame with the status line.
-void unr4SubdivisionStep();
+// Tension of the Deslauriers-Dubuc scheme: the weights -1/16, 9/16, 9/16, -1/16
+// of cubic interpolation at the midpoint.
+constexpr double ddTension = 0.0625;
+
+// The polygon of one level; points[count..] are zero.
+struct RefinedPolygon {
+    ControlPolygon points{};
+    int count = 0;
+};
+
+// The local interpolant of the RBF schemes: stencil points (4 for rbf4, 6 for
+// rbf6), polynomial degree, basis and its shape r.
+struct RbfStencil {
+    int size = 4;
+    int degree = 1;
+    BasisKind basis = BasisKind::Mq1;
+    float shape = 1.0f;
+};
+
+// Interpolatory four-point scheme with tension w over points[0..n-1]: the old
+// points at even positions, between points i and i + 1 the point
+// (1/2 + w)(p[i] + p[i+1]) - w(p[i-1] + p[i+2]). w = 1/16 is Deslauriers-Dubuc.
+std::optional<RefinedPolygon> refineFourPoint(const Point3* points, int n, double w);
+
+// Approximating UNR4 scheme with tension w: two new points on every edge, none kept.
+std::optional<RefinedPolygon> refineUnr4(const Point3* points, int n, double w);
+
+// RBF scheme: the old points at even positions; between points i and i + 1
+// the value at the stencil's middle of the local interpolant of the stencil
+// around them, over the parameters t[0..n-1] continued periodically with
+// period t[n-1] + spacing. Writes each stencil's system and inserted point to
+// trace. Nothing comes out for an odd or too small stencil, a negative degree
+// or a local system of more than 64 unknowns.
+std::optional<RefinedPolygon> refineRbf(const Point3* points, const float* t, int n, float spacing,
+                                        const RbfStencil& stencil, const TraceSink& trace);

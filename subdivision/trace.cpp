@@ -1,8 +1,15 @@
 #include "subdivision/trace.hpp"
 
-#include <cstdio>
-
 namespace {
+
+void writeMatrix(std::FILE* out, double** a, int size) {
+    for (int i = 1; i <= size; ++i) {
+        for (int j = 1; j <= size; ++j) {
+            std::fprintf(out, "%7.3f ", a[i][j]);
+        }
+        std::fputs("\n", out);
+    }
+}
 
 // The file shows the mask form as a parenthesised pair; the console as two bare numbers.
 void writeLine(std::FILE* out, bool parenthesised, int index, const float* weights, int count,
@@ -21,10 +28,21 @@ void writeLine(std::FILE* out, bool parenthesised, int index, const float* weigh
 
 }  // namespace
 
-void writeTracePointLine(int index, const float* weights, int count, float x, float y,
-                         const Point3& q) {
-    if (appState.traceFile != nullptr) {
-        writeLine(appState.traceFile, true, index, weights, count, x, y, q);
+void writeTraceMatrix(const TraceSink& sink, double** a, int size) {
+    if (sink.file != nullptr) {
+        writeMatrix(sink.file, a, size);
     }
-    writeLine(stdout, false, index, weights, count, x, y, q);
+    if (sink.console != nullptr) {
+        writeMatrix(sink.console, a, size);
+    }
+}
+
+void writeTracePointLine(const TraceSink& sink, int index, const float* weights, int count, float x,
+                         float y, const Point3& q) {
+    if (sink.file != nullptr) {
+        writeLine(sink.file, true, index, weights, count, x, y, q);
+    }
+    if (sink.console != nullptr) {
+        writeLine(sink.console, false, index, weights, count, x, y, q);
+    }
 }

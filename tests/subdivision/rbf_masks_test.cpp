@@ -8,31 +8,23 @@
 #include <string>
 #include <vector>
 
-#include "app/rbf_system.hpp"
-#include "app/state.hpp"
 #include "curves/rbf.hpp"
 
 namespace {
 
-class RbfMaskTest : public ::testing::Test {
-  protected:
-    void SetUp() override { appState = AppState{}; }
-    void TearDown() override { appState = AppState{}; }
-};
-
 // Weight of each stencil point in the value at tau, read off the table as
 // the inverse of the local system: w_k = sum_m v_m M[m][d+1+k].
-std::vector<double> maskWeights(float tau) {
-    const AppState& s = appState;
-    const int d = s.polyDegree;
-    std::vector<double> w(static_cast<size_t>(s.rbfStencilSize), 0.0);
-    for (int k = 0; k < s.rbfStencilSize; ++k) {
+std::vector<double> maskWeights(const RbfMaskTable& table, const std::vector<float>& stencil, int d,
+                                BasisKind basis, float r, float tau) {
+    const int size = static_cast<int>(stencil.size());
+    std::vector<double> w(stencil.size(), 0.0);
+    for (int k = 0; k < size; ++k) {
         for (int m = 0; m <= d; ++m) {
-            w[static_cast<size_t>(k)] += std::pow(tau, m) * s.rbfMaskTable[m][d + 1 + k];
+            w[static_cast<size_t>(k)] += std::pow(tau, m) * table[m][d + 1 + k];
         }
-        for (int j = 0; j < s.rbfStencilSize; ++j) {
-            w[static_cast<size_t>(k)] += rbfBasis(s.basisKind, tau - s.extendedKnots[j], s.shapeR) *
-                                         s.rbfMaskTable[d + 1 + j][d + 1 + k];
+        for (int j = 0; j < size; ++j) {
+            w[static_cast<size_t>(k)] += rbfBasis(basis, tau - stencil[static_cast<size_t>(j)], r) *
+                                         table[d + 1 + j][d + 1 + k];
         }
     }
     return w;
@@ -47,7 +39,7 @@ struct MaskCase {
     std::vector<double> expected;  // worked out from the interpolation conditions in double
 };
 
-TEST_F(RbfMaskTest, WeightsOfKnownStencils) {
+TEST(RbfMask, WeightsOfKnownStencils) {
     const std::vector<double> mq1{-0.092129, 0.592129, 0.592129, -0.092129};
     const std::vector<double> cubic{-0.0625, 0.5625, 0.5625, -0.0625};
     const std::vector<MaskCase> cases{
@@ -75,44 +67,50 @@ TEST_F(RbfMaskTest, WeightsOfKnownStencils) {
         {"d3 mq1", BasisKind::Mq1, 3, 1.0f, {-1, 0, 1, 2}, cubic},
     };
     for (const MaskCase& c : cases) {
-        appState = AppState{};
-        appState.basisKind = c.basis;
-        appState.polyDegree = c.degree;
-        appState.shapeR = c.r;
-        appState.rbfStencilSize = static_cast<int>(c.stencil.size());
-        for (size_t k = 0; k < c.stencil.size(); ++k) {
-            appState.extendedKnots[k] = c.stencil[k];
-        }
-        buildRbfMaskTable();
+        RbfMaskTable table{};
+        ASSERT_TRUE(buildRbfMaskTable(c.stencil.data(), static_cast<int>(c.stencil.size()),
+                                      c.degree, c.basis, c.r, TraceSink{}, table))
+            << c.name;
         const float tau = (c.stencil.front() + c.stencil.back()) / 2;
-        const std::vector<double> w = maskWeights(tau);
+        const std::vector<double> w = maskWeights(table, c.stencil, c.degree, c.basis, c.r, tau);
         for (size_t k = 0; k < w.size(); ++k) {
             EXPECT_NEAR(w[k], c.expected[k], 2e-5) << c.name << " weight " << k;
         }
     }
 }
 
-TEST_F(RbfMaskTest, TouchesOnlyItsSquare) {
+TEST(RbfMask, TouchesOnlyItsSquare) {
     const float sentinel = 42.0f;
-    appState.extendedKnots[0] = -1;
-    appState.extendedKnots[1] = 0;
-    appState.extendedKnots[2] = 1;
-    appState.extendedKnots[3] = 2;
+    const float stencil[4] = {-1, 0, 1, 2};
+    RbfMaskTable table{};
     // N = 6: row 6 and column 6 are outside.
-    appState.rbfMaskTable[6][0] = sentinel;
-    appState.rbfMaskTable[0][6] = sentinel;
-    buildRbfMaskTable();
-    EXPECT_EQ(appState.rbfMaskTable[6][0], sentinel);
-    EXPECT_EQ(appState.rbfMaskTable[0][6], sentinel);
+    table[6][0] = sentinel;
+    table[0][6] = sentinel;
+    EXPECT_TRUE(buildRbfMaskTable(stencil, 4, 1, BasisKind::Mq1, 1.0f, TraceSink{}, table));
+    EXPECT_EQ(table[6][0], sentinel);
+    EXPECT_EQ(table[0][6], sentinel);
 
     // A system larger than the table is not built at all.
-    appState.polyDegree = maxPoints;
-    appState.rbfMaskTable[0][0] = sentinel;
-    buildRbfMaskTable();
-    EXPECT_EQ(appState.rbfMaskTable[0][0], sentinel);
+    table[0][0] = sentinel;
+    for (int degree : {maxStencilSystem - 4, maxPoints, -1}) {
+        EXPECT_FALSE(
+            buildRbfMaskTable(stencil, 4, degree, BasisKind::Mq1, 1.0f, TraceSink{}, table))
+            << degree;
+        EXPECT_EQ(table[0][0], sentinel) << degree;
+    }
 }
 
-TEST_F(RbfMaskTest, SingularSystemsStillFillTheTableAndTheTrace) {
+std::string contentsOf(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) {
+        text += static_cast<char>(ch);
+    }
+    return text;
+}
+
+TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
     struct Singular {
         const char* what;
         int degree;
@@ -124,46 +122,35 @@ TEST_F(RbfMaskTest, SingularSystemsStillFillTheTableAndTheTrace) {
         {"a flat basis: gs with r = 0 makes every phi 1", 1, BasisKind::Gaussian, 0.0f},
     };
     const float sentinel = 42.0f;
+    const float stencil[4] = {0, 1, 2, 3};
     for (const Singular& c : cases) {
-        appState = AppState{};
-        for (int k = 0; k < 4; ++k) {
-            appState.extendedKnots[static_cast<size_t>(k)] = static_cast<float>(k);
-        }
-        appState.polyDegree = c.degree;
-        appState.basisKind = c.basis;
-        appState.shapeR = c.r;
         const int n = 4 + c.degree + 1;
+        RbfMaskTable table{};
         for (int i = 0; i < n; ++i) {
             for (int j = 0; j < n; ++j) {
-                appState.rbfMaskTable[i][j] = sentinel;
+                table[i][j] = sentinel;
             }
         }
-        std::FILE* trace = std::tmpfile();
-        ASSERT_NE(trace, nullptr);
-        appState.traceEnabled = true;
-        appState.traceFile = trace;
-        testing::internal::CaptureStdout();
-        buildRbfMaskTable();
-        const std::string console = testing::internal::GetCapturedStdout();
-        appState.traceEnabled = false;
-        appState.traceFile = nullptr;
+        std::FILE* file = std::tmpfile();
+        std::FILE* console = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        ASSERT_NE(console, nullptr);
+        buildRbfMaskTable(stencil, 4, c.degree, c.basis, c.r, TraceSink{file, console}, table);
+        const std::string fileText = contentsOf(file);
+        const std::string consoleText = contentsOf(console);
+        std::fclose(file);
+        std::fclose(console);
 
         // Both blocks, before and after the failed solve, appear in full.
-        std::rewind(trace);
-        int lines = 0;
-        for (int ch = std::fgetc(trace); ch != EOF; ch = std::fgetc(trace)) {
-            lines += ch == '\n' ? 1 : 0;
-        }
-        std::fclose(trace);
-        EXPECT_EQ(lines, 2 * n) << c.what;
-        EXPECT_EQ(static_cast<int>(std::count(console.begin(), console.end(), '\n')), 2 * n)
+        EXPECT_EQ(static_cast<int>(std::count(fileText.begin(), fileText.end(), '\n')), 2 * n)
             << c.what;
+        EXPECT_EQ(consoleText, fileText) << c.what;
 
         // The partly reduced matrix still lands in the table.
         int written = 0;
         for (int i = 0; i < n; ++i) {
             for (int j = 0; j < n; ++j) {
-                written += appState.rbfMaskTable[i][j] != sentinel ? 1 : 0;
+                written += table[i][j] != sentinel ? 1 : 0;
             }
         }
         EXPECT_EQ(written, n * n) << c.what;

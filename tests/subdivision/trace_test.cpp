@@ -1,70 +1,56 @@
+#include "subdivision/trace.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/state.hpp"
 #include "subdivision/schemes.hpp"
-#include "support/gl_fixture.hpp"
 
 namespace {
 
-using ::testing::internal::CaptureStdout;
-using ::testing::internal::GetCapturedStdout;
+// The unit square at depth 0.25, parameters 0, 1, 2, 3.
+const Point3 square[4] = {{0, 0, 0.25f}, {1, 0, 0.25f}, {1, 1, 0.25f}, {0, 1, 0.25f}};
+const float squareParameters[4] = {0, 1, 2, 3};
 
-class TraceTest : public tvtest::GlTest {
-  protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        appState = AppState{};
-        // The unit square at depth 0.25, parameters 0, 1, 2, 3.
-        const Point3 square[4] = {{0, 0, 0.25f}, {1, 0, 0.25f}, {1, 1, 0.25f}, {0, 1, 0.25f}};
-        appState.pointCount = 4;
-        for (int i = 0; i < 4; ++i) {
-            appState.controlPoints[static_cast<size_t>(i)] = square[i];
-            appState.knots[static_cast<size_t>(i)] = static_cast<float>(i);
-        }
-        file = std::tmpfile();
-        ASSERT_NE(file, nullptr);
-        appState.traceEnabled = true;
-        appState.traceFile = file;
+std::string contentsOf(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, got);
     }
-    void TearDown() override {
-        std::fclose(file);
-        appState = AppState{};
-    }
-
-    std::string fileText() {
-        std::fflush(file);
-        std::rewind(file);
-        std::string text;
-        char buffer[4096];
-        size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-            text.append(buffer, got);
-        }
-        return text;
-    }
-
-    // Runs step with standard output captured; returns what it printed there.
-    static std::string printed(void (*step)()) {
-        CaptureStdout();
-        step();
-        return GetCapturedStdout();
-    }
-
-    std::FILE* file = nullptr;
-};
-
-void rbf4() {
-    rbfSubdivisionStep(4);
+    return text;
 }
 
-void rbf6() {
-    appState.rbfStencilSize = 6;
-    rbfSubdivisionStep(6);
+struct Traced {
+    std::string file;
+    std::string console;
+};
+
+// An rbf step of the square with mq1, r = 1, d = 1, traced into scratch files
+// standing for the trace file and the console (either may be left out).
+Traced traceSquare(int stencil, bool toFile = true, bool toConsole = true) {
+    std::FILE* file = std::tmpfile();
+    std::FILE* console = std::tmpfile();
+    EXPECT_NE(file, nullptr);
+    EXPECT_NE(console, nullptr);
+    if (file == nullptr || console == nullptr) {
+        return {};
+    }
+    const TraceSink sink{toFile ? file : nullptr, toConsole ? console : nullptr};
+    const std::optional<RefinedPolygon> refined =
+        refineRbf(square, squareParameters, 4, 1.0f, {stencil, 1, BasisKind::Mq1, 1.0f}, sink);
+    EXPECT_TRUE(refined.has_value());
+    Traced out{contentsOf(file), contentsOf(console)};
+    std::fclose(file);
+    std::fclose(console);
+    return out;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -116,9 +102,9 @@ const char* const consolePointLines[4] = {
     "  3 :-0.0921  0.5921  0.5921 -0.0921 -0.1843  0.5000-0.1843  0.5000  0.2500 ",
 };
 
-TEST_F(TraceTest, Rbf4StepOverTheSquare) {
-    const std::string console = printed(rbf4);
-    const std::vector<std::string> lines = linesOf(fileText());
+TEST(Trace, Rbf4StepOverTheSquare) {
+    const Traced traced = traceSquare(4);
+    const std::vector<std::string> lines = linesOf(traced.file);
     const int size = 6;  // 4 stencil points, 2 monomials
     const int perPoint = 2 * size + 2;
     ASSERT_EQ(lines.size(), static_cast<size_t>(4 * perPoint));
@@ -167,12 +153,11 @@ TEST_F(TraceTest, Rbf4StepOverTheSquare) {
         expected += pointLine ? consolePointLines[k / perPoint] : lines[k];
         expected += "\n";
     }
-    EXPECT_EQ(console, expected);
+    EXPECT_EQ(traced.console, expected);
 }
 
-TEST_F(TraceTest, Rbf6WritesEightByEightBlocks) {
-    printed(rbf6);
-    const std::vector<std::string> lines = linesOf(fileText());
+TEST(Trace, Rbf6WritesEightByEightBlocks) {
+    const std::vector<std::string> lines = linesOf(traceSquare(6).file);
     ASSERT_EQ(lines.size(), static_cast<size_t>(4 * (8 + 8 + 2)));
     EXPECT_EQ(numbersOf(lines[0]).size(), 8u);
     const std::string& line = lines[16];
@@ -182,32 +167,26 @@ TEST_F(TraceTest, Rbf6WritesEightByEightBlocks) {
               " 0.0299 -0.1375  0.6075  0.6075 -0.1375  0.0299 ");
 }
 
-TEST_F(TraceTest, WithoutAFileOnlyTheConsoleHearsIt) {
-    appState.traceFile = nullptr;
-    const std::string console = printed(rbf4);
-    EXPECT_EQ(fileText(), "");
-    EXPECT_EQ(linesOf(console).size(), 4u * 14u);
-    EXPECT_NE(console.find(consolePointLines[1]), std::string::npos);
-}
-
-TEST_F(TraceTest, SilentCases) {
+TEST(Trace, EachStreamHearsItsOwnForm) {
     struct Case {
         const char* name;
-        void (*step)();
-        bool tracing;
-        int points;
+        bool toFile;
+        bool toConsole;
     };
     const Case cases[] = {
-        {"NR4", nr4SubdivisionStep, true, 4},   {"D-D", ddSubdivisionStep, true, 4},
-        {"UNR4", unr4SubdivisionStep, true, 4}, {"rbf4 no points", rbf4, true, 0},
-        {"rbf4 tracing off", rbf4, false, 4},
+        {"console only", false, true},
+        {"file only", true, false},
+        {"nobody", false, false},
     };
     for (const Case& c : cases) {
-        appState.pointCount = c.points;
-        appState.paramSpacing = 1.0f;
-        appState.traceEnabled = c.tracing;
-        EXPECT_EQ(printed(c.step), "") << c.name;
-        EXPECT_EQ(fileText(), "") << c.name;
+        const Traced traced = traceSquare(4, c.toFile, c.toConsole);
+        const std::string& fileText = traced.file;
+        const std::string& consoleText = traced.console;
+        EXPECT_EQ(linesOf(fileText).size(), c.toFile ? 4u * 14u : 0u) << c.name;
+        EXPECT_EQ(linesOf(consoleText).size(), c.toConsole ? 4u * 14u : 0u) << c.name;
+        EXPECT_EQ(fileText.find(filePointLines[1]) != std::string::npos, c.toFile) << c.name;
+        EXPECT_EQ(consoleText.find(consolePointLines[1]) != std::string::npos, c.toConsole)
+            << c.name;
     }
 }
 
