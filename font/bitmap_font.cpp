@@ -1,8 +1,8 @@
 #include "font/bitmap_font.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
