@@ -1,9 +1,10 @@
 #pragma once
 
-// The editor's whole state: one record, one instance for the whole run.
-// The callbacks and the subdivision steps read and write these fields; the
-// curve mathematics takes what it needs from them as arguments, and the data
-// derived from the inputs is kept current by the refresh path (app/refresh.hpp).
+// The editor's whole state: one record, one instance for the whole run. It
+// holds inputs, the snapshots that keys take, and data derived from the
+// inputs; no scratch. Only app/ writes it; render/ reads it; the mathematics
+// in curves/ and subdivision/ never sees it and takes its inputs as arguments.
+// Its invariants are checked by recordViolations (app/invariants.hpp).
 
 #include <array>
 #include <cstdio>
@@ -47,20 +48,23 @@ enum class MenuCode : int {
 };
 
 struct AppState {
+    // Inputs: what the user has done. Written only by the callbacks and
+    // commands in app/ (commands.cpp, mouse.cpp, window.cpp); everything else reads.
+
     // --- Window (written by the reshape callback) ---
     int windowWidth = 800;   // pixels; the parameter bar runs from 25 to width - 25
     int windowHeight = 600;  // pixels; mouse y is turned into height - y
 
-    // --- Polygons ---
+    // --- Polygons (written by the mouse and by the commands: clear, reload,
+    //     delete, subdivision, elevation, knot insertion) ---
     ControlPolygon controlPoints{};   // the polygon every method works on
     int pointCount = 0;               // valid entries of controlPoints, 0..128
     ControlPolygon enteredPolygon{};  // the polygon as entered and last dragged; reload restores it
     int enteredPointCount = 0;        // grows with every appended point, 0 on clear, 0..128
-    ControlPolygon auxPolygon{};      // comparison polygon (elevation, reduction), shown
-    int auxPointCount = 0;            // 0 or less: the comparison polygon is not drawn
-    std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
 
-    // --- Parameterisation ---
+    // --- Parameterisation (an input and derived at once: the refresh path
+    //     rebuilds the list when the mode, count or degree change; knot drags,
+    //     reload, subdivision and knot insertion write it in place) ---
     std::array<float, maxPoints>
         knots{};        // nodes (Lagrange, RBF) or knot vector (Bezier, B-spline)
     int knotCount = 0;  // valid entries of knots and knotHandles
@@ -81,9 +85,8 @@ struct AppState {
     float reductionAlpha = -0.99999f;           // weight exponent of the degree reduction, > -1
     static constexpr float alphaStep = 0.25f;   // change of reductionAlpha per key press
     bool halveShapeOnSubdivision = true;        // rbf4/rbf6 steps halve shapeR
-    RbfCoefficients rbfCoefficients{};          // polynomial part, then weights
 
-    // --- Interaction ---
+    // --- Interaction (written by the mouse callbacks) ---
     int activePoint = -1;      // point under the cursor or dragged; -1 none
     int activeKnot = -1;       // handle under the cursor or dragged; -1 none
     int prevActivePoint = -1;  // activePoint at the previous hover event
@@ -95,13 +98,24 @@ struct AppState {
     float rotationX = 0.0f;  // view rotation about the x axis, degrees
     float rotationY = 0.0f;  // view rotation about the y axis, degrees
 
-    // --- Animation, overlays and trace ---
+    // --- Animation, overlays and trace (written by the commands and the idle callback) ---
     bool animating = false;          // the idle callback is installed
     int animFrame = 0;               // 0..65
     float animT = -1.0f;             // 0..1 in steps of 1/64, or -1 for no animation shown
     bool showFamily = false;         // draw the six familyCurves
     bool traceEnabled = false;       // RBF subdivision writes its trace
     std::FILE* traceFile = nullptr;  // "debug.txt" while tracing, if it could be opened
+
+    // Snapshots: results a key computed from the polygon of that moment and
+    // shown until another command drops them (written by the commands e, h,
+    // j and l; a later drag does not recompute them).
+    ControlPolygon auxPolygon{};  // comparison polygon (elevation, reduction), shown
+    int auxPointCount = 0;        // 0 or less: the comparison polygon is not drawn
+    std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
+
+    // Derived: kept current by the refresh path (app/refresh.cpp) after every
+    // event that changes the inputs, and read by the display.
+    RbfCoefficients rbfCoefficients{};  // RBF curve: polynomial part, then weights
 };
 
 // The one instance.

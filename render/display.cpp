@@ -214,7 +214,7 @@ void drawParameterBar() {
 }
 
 void onDisplay() {
-    AppState& s = appState;
+    const AppState& s = appState;
     glClear(GL_COLOR_BUFFER_BIT);
     glLoadIdentity();
 
