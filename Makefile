@@ -17,7 +17,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test test-asan asan-build soak bench fuzz screenshots install package clean
+.PHONY: all deps configure build run test test-asan asan-build soak bench bench-peers fuzz screenshots install package clean
 
 all: build
 
@@ -54,6 +54,15 @@ bench: deps
 	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
 	cmake --build $(BUILD) -j$(JOBS) --target tessaveld_bench
 	scripts/with-display.sh ./$(BUILD)/bench/tessaveld_bench
+
+# Our curve sampling and matrix inversion beside SciPy's and NumPy's, in one
+# run; prints the ratios (below 1: ours is faster).
+bench-peers: deps
+	@scripts/install-deps.sh --peers
+	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
+	cmake --build $(BUILD) -j$(JOBS) --target tessaveld_peers
+	./$(BUILD)/bench/tessaveld_peers --benchmark_format=json --benchmark_repetitions=7 \
+	    --benchmark_report_aggregates_only=true | /usr/bin/python3 bench/peers/peers.py
 
 fuzz:
 	@scripts/install-deps.sh --fuzz

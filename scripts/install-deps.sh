@@ -14,6 +14,10 @@ packages=(
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
 fi
+# The peer benchmark times the same curves through Debian's SciPy and NumPy.
+if [ "${1:-}" = "--peers" ]; then
+    packages+=(python3 python3-scipy python3-numpy)
+fi
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "This is not a Debian-like system. Please install the equivalents of:" >&2
