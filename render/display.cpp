@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+#include <array>
+#include <cstddef>
 #include <optional>
 
 #include "app/state.hpp"
@@ -96,48 +98,89 @@ constexpr CubeFace cubeFaces[] = {
     {{0, 0, -1}, {{1, -1, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}}},
 };
 
-void cubeCorner(const float (&corner)[3], float half) {
-    glVertex3f(corner[0] * half, corner[1] * half, corner[2] * half);
+void cubeCorner(const float (&corner)[3], float half, const Point3& centre) {
+    glVertex3f(centre.x + corner[0] * half, centre.y + corner[1] * half,
+               centre.z + corner[2] * half);
 }
 
-// Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube.
-// The colour is set inside the primitive: set between primitives it would end
-// the renderer's batch, and a marker would cost two draws instead of one. It
-// stays the current colour afterwards, as if set just before.
-void solidCube(float edge, const GLfloat (&colour)[3]) {
+// Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube,
+// for every centre in one primitive. The colour is set inside the primitive:
+// set between primitives it would end the renderer's batch. It stays the
+// current colour afterwards, as if set just before.
+void solidCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
     const float half = edge / 2.0f;
     glBegin(GL_TRIANGLES);
     glColor3fv(colour);
-    for (const CubeFace& f : cubeFaces) {
-        glNormal3fv(f.normal);
-        cubeCorner(f.corners[0], half);
-        cubeCorner(f.corners[1], half);
-        cubeCorner(f.corners[2], half);
-        cubeCorner(f.corners[0], half);
-        cubeCorner(f.corners[2], half);
-        cubeCorner(f.corners[3], half);
+    for (int i = 0; i < count; ++i) {
+        for (const CubeFace& f : cubeFaces) {
+            glNormal3fv(f.normal);
+            cubeCorner(f.corners[0], half, centres[i]);
+            cubeCorner(f.corners[1], half, centres[i]);
+            cubeCorner(f.corners[2], half, centres[i]);
+            cubeCorner(f.corners[0], half, centres[i]);
+            cubeCorner(f.corners[2], half, centres[i]);
+            cubeCorner(f.corners[3], half, centres[i]);
+        }
     }
     glEnd();
 }
 
 // Each face as its four edges, the segments GLUT's wire cube draws as one
-// closed loop, in the same order. Mesa ends every immediate-mode loop with a
-// draw of its own; separate segments in one primitive reach the rasteriser as
-// the same lines (the loop's last segment closes on its first corner) without
-// the six draws per cube.
-void wireCube(float edge, const GLfloat (&colour)[3]) {
+// closed loop, in the same order, for every centre in one primitive. Mesa ends
+// every immediate-mode loop with a draw of its own; separate segments reach the
+// rasteriser as the same lines (the loop's last segment closes on its first
+// corner) without six draws per cube.
+void wireCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
     const float half = edge / 2.0f;
     glBegin(GL_LINES);
     glColor3fv(colour);
-    for (const CubeFace& f : cubeFaces) {
-        glNormal3fv(f.normal);
-        for (int k = 0; k < 4; ++k) {
-            cubeCorner(f.corners[k], half);
-            cubeCorner(f.corners[(k + 1) % 4], half);
+    for (int i = 0; i < count; ++i) {
+        for (const CubeFace& f : cubeFaces) {
+            glNormal3fv(f.normal);
+            for (int k = 0; k < 4; ++k) {
+                cubeCorner(f.corners[k], half, centres[i]);
+                cubeCorner(f.corners[(k + 1) % 4], half, centres[i]);
+            }
         }
     }
     glEnd();
 }
+
+// A lone marker is drawn about the origin under its own translation, so that
+// its window positions are exactly those of GLUT's cube at that place.
+constexpr Point3 origin{};
+
+// Consecutive markers of one kind, collected so that they go out as one
+// batch. A change of kind (or a full run) draws what was collected first, so
+// markers of different kinds overlap in the order they were added, and the
+// last one added leaves its colour current, as when each was drawn alone.
+class MarkerRun {
+  public:
+    void add(float x, float y, float z, bool highlighted) {
+        if (length_ > 0 && (highlighted != highlighted_ || length_ == capacity)) {
+            flush();
+        }
+        highlighted_ = highlighted;
+        centres_[static_cast<std::size_t>(length_)] = {x, y, z};
+        ++length_;
+    }
+
+    void flush() {
+        if (highlighted_) {
+            drawHighlightMarkers(centres_.data(), length_);
+        } else {
+            drawMarkers(centres_.data(), length_);
+        }
+        length_ = 0;
+    }
+
+  private:
+    // Every knot handle and the animation marker fit in one run.
+    static constexpr int capacity = maxPoints + 1;
+    std::array<Point3, capacity> centres_{};
+    int length_ = 0;
+    bool highlighted_ = false;
+};
 
 }  // namespace
 
@@ -159,20 +202,38 @@ void drawLineStrip(const Point3* points, int count) {
     glEnd();
 }
 
+// A marker of its own costs the renderer two draws, and a translation between
+// markers ends its batch; at 256 markers a frame that was about 4 ms of
+// llvmpipe's time. Offsetting the corners here sends a whole frame's markers
+// as two draws.
+void drawMarkers(const Point3* centres, int count) {
+    if (count <= 0) {
+        return;
+    }
+    solidCubes(centres, count, markerSize, grey);
+    wireCubes(centres, count, markerSize + 1, blue);
+}
+
+void drawHighlightMarkers(const Point3* centres, int count) {
+    if (count <= 0) {
+        return;
+    }
+    solidCubes(centres, count, highlightEdge, red);
+    wireCubes(centres, count, highlightEdge + 0.25f, grey);
+    glColor3fv(red);
+}
+
 void drawMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    solidCube(markerSize, grey);
-    wireCube(markerSize + 1, blue);
+    drawMarkers(&origin, 1);
     glPopMatrix();
 }
 
 void drawHighlightMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    solidCube(highlightEdge, red);
-    wireCube(highlightEdge + 0.25f, grey);
-    glColor3f(1.0f, 0.0f, 0.0f);
+    drawHighlightMarkers(&origin, 1);
     glPopMatrix();
 }
 
@@ -189,13 +250,10 @@ void drawParameterBar() {
         s.curveMode != CurveMode::Bspline) {
         return;
     }
+    MarkerRun run;
     for (int i = 0; i < s.knotCount; ++i) {
         const KnotHandle& h = s.knotHandles[i];
-        if (h.highlighted == 0.0f) {
-            drawMarker(h.x, barMargin, 0.0f);
-        } else {
-            drawHighlightMarker(h.x, barMargin, 0.0f);
-        }
+        run.add(h.x, barMargin, 0.0f, h.highlighted != 0.0f);
     }
     const std::optional<float> shown = shownParameter();
     if (s.knotCount > 0 && shown) {
@@ -208,9 +266,10 @@ void drawParameterBar() {
             // at the left end instead of dividing zero by zero.
             const float x =
                 b == a ? barMargin : (b - v) / (b - a) * barMargin + (v - a) / (b - a) * right;
-            drawMarker(x, barMargin, 0.0f);
+            run.add(x, barMargin, 0.0f, false);
         }
     }
+    run.flush();
 }
 
 void onDisplay() {
@@ -229,9 +288,7 @@ void onDisplay() {
     glTranslatef(-centreX, -centreY, 0.0f);
 
     glColor3f(toneA, toneB, toneC);
-    for (int i = 0; i < s.pointCount; ++i) {
-        drawMarker(s.controlPoints[i].x, s.controlPoints[i].y, s.controlPoints[i].z);
-    }
+    drawMarkers(s.controlPoints.data(), s.pointCount);
     if (s.activePoint >= 0 && s.activePoint < s.pointCount) {
         const Point3& p = s.controlPoints[s.activePoint];
         drawHighlightMarker(p.x, p.y, p.z);
