@@ -182,6 +182,86 @@ TEST_F(MarkerTest, FullFrameOfMarkersHasGlutsPixels) {
                     facingViewer(captureFeedback(frame(glutMarker, glutHighlightMarker))));
 }
 
+// Markers drawn together are the markers drawn one at a time, corner for
+// corner to within rounding, in the same colours, leaving the same colour.
+// Apart from each other they give the same pixels, but for a corner on a
+// pixel's edge that rounds the other way: at most a pixel a marker.
+TEST_F(MarkerTest, BatchDrawsWhatMarkersOneAtATimeDraw) {
+    constexpr int count = 40;
+    std::vector<Point3> centres;
+    for (int i = 0; i < count; ++i) {
+        centres.push_back(
+            {60.0f + 70.0f * static_cast<float>(i % 10) + 0.3f * static_cast<float>(i),
+             120.0f + 110.0f * static_cast<float>(i / 10),
+             static_cast<float>((i * 97) % 400) - 200.0f});
+    }
+    struct Kind {
+        void (*batch)(const Point3*, int);
+        void (*single)(float, float, float);
+    };
+    const Kind kinds[] = {{drawMarkers, drawMarker}, {drawHighlightMarkers, drawHighlightMarker}};
+    const float turns[][2] = {{0, 0}, {25, -40}, {-75, 140}, {180, 45}};
+    for (const Kind& kind : kinds) {
+        for (const auto& turn : turns) {
+            SCOPED_TRACE(testing::Message() << "view " << turn[0] << " " << turn[1]);
+            auto view = [&turn] {
+                glLoadIdentity();
+                glTranslatef(400, 300, 0);
+                glRotatef(turn[0], 1, 0, 0);
+                glRotatef(turn[1], 0, 1, 0);
+                glTranslatef(-400, -300, 0);
+            };
+            auto together = [&] {
+                view();
+                kind.batch(centres.data(), count);
+            };
+            auto alone = [&] {
+                view();
+                for (const Point3& c : centres) {
+                    kind.single(c.x, c.y, c.z);
+                }
+            };
+            const auto got = captureFeedback(together);
+            const auto want = captureFeedback(alone);
+            const auto gotFaces = tvtest::polygonsOf(got);
+            const auto wantFaces = tvtest::polygonsOf(want);
+            const auto gotEdges = tvtest::linesOf(got);
+            const auto wantEdges = tvtest::linesOf(want);
+            ASSERT_EQ(gotFaces.size(), wantFaces.size());
+            ASSERT_EQ(gotEdges.size(), wantEdges.size());
+            // Alone, each marker sends its faces then its edges; together, all
+            // faces then all edges, marker by marker in both.
+            auto expectNear = [](const std::vector<FbItem>& a, const std::vector<FbItem>& b) {
+                for (size_t i = 0; i < a.size(); ++i) {
+                    for (size_t v = 0; v < a[i].vertices.size(); ++v) {
+                        const auto& p = a[i].vertices[v];
+                        const auto& q = b[i].vertices[v];
+                        EXPECT_NEAR(p.x, q.x, 1e-3f) << i;
+                        EXPECT_NEAR(p.y, q.y, 1e-3f) << i;
+                        EXPECT_EQ(p.r, q.r);
+                        EXPECT_EQ(p.g, q.g);
+                        EXPECT_EQ(p.b, q.b);
+                    }
+                }
+            };
+            expectNear(gotFaces, wantFaces);
+            expectNear(gotEdges, wantEdges);
+            EXPECT_EQ(currentColourAfter(together), currentColourAfter(alone));
+            EXPECT_LE(differingPixels(pixelsOf(together), pixelsOf(alone)), count);
+        }
+    }
+    glLoadIdentity();
+
+    // An empty batch draws nothing and leaves the colour as it was.
+    for (const Kind& kind : kinds) {
+        for (int none : {0, -1}) {
+            EXPECT_TRUE(captureFeedback([&] { kind.batch(centres.data(), none); }).empty());
+            EXPECT_EQ(currentColourAfter([&] { kind.batch(centres.data(), none); }),
+                      (std::vector<float>{0.25f, 0.75f, 0.125f, 1.0f}));
+        }
+    }
+}
+
 // The overlay as first written: one two-point strip per spread segment, each
 // after its own colour call.
 void stripByStripFamilyOverlay() {
