@@ -135,9 +135,7 @@ void drawComparisonPolygon(const Point3* points, int count, float x) {
     glColor3f(1.0f, 0.0f, 0.0f);
     drawLineStrip(points, count);
     drawBezierCurve(points, count, x);
-    for (int i = 0; i < count; ++i) {
-        drawHighlightMarker(points[i].x, points[i].y, points[i].z);
-    }
+    drawHighlightMarkers(points, count);
 }
 
 void drawFamily(const ControlPolygon* family, int rows, int count, float x) {

@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+#include <array>
+#include <cstddef>
 #include <optional>
 
 #include "app/state.hpp"
@@ -78,16 +80,15 @@ constexpr GLfloat red[3] = {1.0f, 0.0f, 0.0f};
 
 // The marker cube, face by face: each face lists its corners (signs of the
 // half edge) counter-clockwise seen from outside, starting at the corner that
-// GLUT's own cube starts it with, so both draw the same primitives in the same
-// order. GLUT sends its cubes from client-side vertex arrays, which Mesa copies
-// into a fresh buffer on every call; 256 markers a frame made that the largest
-// cost of a redraw. Immediate mode batches a cube's vertices instead.
+// GLUT's own cube starts it with. GLUT sends its cubes from client-side vertex
+// arrays, which Mesa copies into a fresh buffer on every call.
 struct CubeFace {
     float normal[3];
     float corners[4][3];
 };
 
-constexpr CubeFace cubeFaces[] = {
+constexpr int cubeFaceCount = 6;
+constexpr CubeFace cubeFaces[cubeFaceCount] = {
     {{0, 0, 1}, {{1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}, {1, -1, 1}}},
     {{1, 0, 0}, {{1, 1, 1}, {1, -1, 1}, {1, -1, -1}, {1, 1, -1}}},
     {{0, 1, 0}, {{1, 1, 1}, {1, 1, -1}, {-1, 1, -1}, {-1, 1, 1}}},
@@ -96,48 +97,113 @@ constexpr CubeFace cubeFaces[] = {
     {{0, 0, -1}, {{1, -1, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}}},
 };
 
-void cubeCorner(const float (&corner)[3], float half) {
-    glVertex3f(corner[0] * half, corner[1] * half, corner[2] * half);
+// Which faces of the markers the viewer sees. The projection is the window's
+// own glOrtho, which keeps the orientation of x and y, so a face turns towards
+// the viewer when the view turns its outward normal to positive eye z; a face
+// seen edge on covers no pixel. Every marker of a batch shares the view.
+using VisibleFaces = std::array<bool, cubeFaceCount>;
+
+VisibleFaces facesTowardsViewer() {
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    VisibleFaces visible{};
+    for (int i = 0; i < cubeFaceCount; ++i) {
+        const float* n = cubeFaces[i].normal;
+        // Row 2 of the column-major matrix gives eye z.
+        visible[static_cast<std::size_t>(i)] = m[2] * n[0] + m[6] * n[1] + m[10] * n[2] > 0.0f;
+    }
+    return visible;
 }
 
-// Each face as the two triangles (0, 1, 2) and (0, 2, 3), as GLUT's solid cube.
-// The colour is set inside the primitive: set between primitives it would end
-// the renderer's batch, and a marker would cost two draws instead of one. It
-// stays the current colour afterwards, as if set just before.
-void solidCube(float edge, const GLfloat (&colour)[3]) {
+void cubeCorner(const float* corner, float half, const Point3& centre) {
+    glVertex3f(centre.x + corner[0] * half, centre.y + corner[1] * half,
+               centre.z + corner[2] * half);
+}
+
+// The solid cubes of all centres in one primitive, each visible face as the
+// two triangles (0, 1, 2) and (0, 2, 3). The faces turned away lie inside the
+// outline of those facing the viewer, in the same colour, so leaving them out
+// changes no pixel. The colour is set inside the primitive: set between
+// primitives it would end the renderer's batch. It stays the current colour
+// afterwards, as if set just before.
+void solidCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
     const float half = edge / 2.0f;
+    const VisibleFaces visible = facesTowardsViewer();
     glBegin(GL_TRIANGLES);
     glColor3fv(colour);
-    for (const CubeFace& f : cubeFaces) {
-        glNormal3fv(f.normal);
-        cubeCorner(f.corners[0], half);
-        cubeCorner(f.corners[1], half);
-        cubeCorner(f.corners[2], half);
-        cubeCorner(f.corners[0], half);
-        cubeCorner(f.corners[2], half);
-        cubeCorner(f.corners[3], half);
-    }
-    glEnd();
-}
-
-// Each face as its four edges, the segments GLUT's wire cube draws as one
-// closed loop, in the same order. Mesa ends every immediate-mode loop with a
-// draw of its own; separate segments in one primitive reach the rasteriser as
-// the same lines (the loop's last segment closes on its first corner) without
-// the six draws per cube.
-void wireCube(float edge, const GLfloat (&colour)[3]) {
-    const float half = edge / 2.0f;
-    glBegin(GL_LINES);
-    glColor3fv(colour);
-    for (const CubeFace& f : cubeFaces) {
-        glNormal3fv(f.normal);
-        for (int k = 0; k < 4; ++k) {
-            cubeCorner(f.corners[k], half);
-            cubeCorner(f.corners[(k + 1) % 4], half);
+    for (int i = 0; i < count; ++i) {
+        for (int k = 0; k < cubeFaceCount; ++k) {
+            if (!visible[static_cast<std::size_t>(k)]) {
+                continue;
+            }
+            const CubeFace& f = cubeFaces[k];
+            cubeCorner(f.corners[0], half, centres[i]);
+            cubeCorner(f.corners[1], half, centres[i]);
+            cubeCorner(f.corners[2], half, centres[i]);
+            cubeCorner(f.corners[0], half, centres[i]);
+            cubeCorner(f.corners[2], half, centres[i]);
+            cubeCorner(f.corners[3], half, centres[i]);
         }
     }
     glEnd();
 }
+
+// Each face of every cube as its four edges, the segments GLUT's wire cube
+// draws as one closed loop, in the same order, all in one primitive. Every
+// edge is drawn both ways, as GLUT draws it: llvmpipe leaves out the last
+// pixel of a wide line, so an edge drawn once would lose a corner pixel or
+// two. The wire is drawn over the solids without a depth test, so the far
+// edges show too.
+void wireCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
+    const float half = edge / 2.0f;
+    glBegin(GL_LINES);
+    glColor3fv(colour);
+    for (int i = 0; i < count; ++i) {
+        for (const CubeFace& f : cubeFaces) {
+            for (int k = 0; k < 4; ++k) {
+                cubeCorner(f.corners[k], half, centres[i]);
+                cubeCorner(f.corners[(k + 1) % 4], half, centres[i]);
+            }
+        }
+    }
+    glEnd();
+}
+
+// A lone marker is drawn about the origin under its own translation, so that
+// its window positions are exactly those of GLUT's cube at that place.
+constexpr Point3 origin{};
+
+// Consecutive markers of one kind, collected so that they go out as one
+// batch. A change of kind (or a full run) draws what was collected first, so
+// markers of different kinds overlap in the order they were added, and the
+// last one added leaves its colour current, as when each was drawn alone.
+class MarkerRun {
+  public:
+    void add(float x, float y, float z, bool highlighted) {
+        if (length_ > 0 && (highlighted != highlighted_ || length_ == capacity)) {
+            flush();
+        }
+        highlighted_ = highlighted;
+        centres_[static_cast<std::size_t>(length_)] = {x, y, z};
+        ++length_;
+    }
+
+    void flush() {
+        if (highlighted_) {
+            drawHighlightMarkers(centres_.data(), length_);
+        } else {
+            drawMarkers(centres_.data(), length_);
+        }
+        length_ = 0;
+    }
+
+  private:
+    // Every knot handle and the animation marker fit in one run.
+    static constexpr int capacity = maxPoints + 1;
+    std::array<Point3, capacity> centres_{};
+    int length_ = 0;
+    bool highlighted_ = false;
+};
 
 }  // namespace
 
@@ -159,20 +225,40 @@ void drawLineStrip(const Point3* points, int count) {
     glEnd();
 }
 
+// llvmpipe's cost of a marker grows with the triangles and lines it sets up
+// more than with the draws: GLUT's cube is 12 triangles and 24 lines, the
+// visible faces at most 6 triangles, 2 in the unturned view. Together with
+// the two draws per batch (corners offset here, no translation between
+// markers) that took about 1.4 ms off the median event-to-frame time at 128
+// points; bench/bench_markers.cpp times a frame's markers alone.
+void drawMarkers(const Point3* centres, int count) {
+    if (count <= 0) {
+        return;
+    }
+    solidCubes(centres, count, markerSize, grey);
+    wireCubes(centres, count, markerSize + 1, blue);
+}
+
+void drawHighlightMarkers(const Point3* centres, int count) {
+    if (count <= 0) {
+        return;
+    }
+    solidCubes(centres, count, highlightEdge, red);
+    wireCubes(centres, count, highlightEdge + 0.25f, grey);
+    glColor3fv(red);
+}
+
 void drawMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    solidCube(markerSize, grey);
-    wireCube(markerSize + 1, blue);
+    drawMarkers(&origin, 1);
     glPopMatrix();
 }
 
 void drawHighlightMarker(float x, float y, float z) {
     glPushMatrix();
     glTranslatef(x, y, z);
-    solidCube(highlightEdge, red);
-    wireCube(highlightEdge + 0.25f, grey);
-    glColor3f(1.0f, 0.0f, 0.0f);
+    drawHighlightMarkers(&origin, 1);
     glPopMatrix();
 }
 
@@ -189,13 +275,10 @@ void drawParameterBar() {
         s.curveMode != CurveMode::Bspline) {
         return;
     }
+    MarkerRun run;
     for (int i = 0; i < s.knotCount; ++i) {
         const KnotHandle& h = s.knotHandles[i];
-        if (h.highlighted == 0.0f) {
-            drawMarker(h.x, barMargin, 0.0f);
-        } else {
-            drawHighlightMarker(h.x, barMargin, 0.0f);
-        }
+        run.add(h.x, barMargin, 0.0f, h.highlighted != 0.0f);
     }
     const std::optional<float> shown = shownParameter();
     if (s.knotCount > 0 && shown) {
@@ -208,9 +291,10 @@ void drawParameterBar() {
             // at the left end instead of dividing zero by zero.
             const float x =
                 b == a ? barMargin : (b - v) / (b - a) * barMargin + (v - a) / (b - a) * right;
-            drawMarker(x, barMargin, 0.0f);
+            run.add(x, barMargin, 0.0f, false);
         }
     }
+    run.flush();
 }
 
 void onDisplay() {
@@ -229,9 +313,7 @@ void onDisplay() {
     glTranslatef(-centreX, -centreY, 0.0f);
 
     glColor3f(toneA, toneB, toneC);
-    for (int i = 0; i < s.pointCount; ++i) {
-        drawMarker(s.controlPoints[i].x, s.controlPoints[i].y, s.controlPoints[i].z);
-    }
+    drawMarkers(s.controlPoints.data(), s.pointCount);
     if (s.activePoint >= 0 && s.activePoint < s.pointCount) {
         const Point3& p = s.controlPoints[s.activePoint];
         drawHighlightMarker(p.x, p.y, p.z);

@@ -18,6 +18,14 @@ void drawMarker(float x, float y, float z);
 // Highlighted marker cube at (x, y, z) pixels: red solid, grey wire; leaves red current.
 void drawHighlightMarker(float x, float y, float z);
 
+// Plain markers at centres[0..count-1] (pixels) as two primitives: all grey
+// solids, then all blue wires; leaves blue current. Nothing for count <= 0.
+void drawMarkers(const Point3* centres, int count);
+
+// Highlighted markers at centres[0..count-1] (pixels): all red solids, then
+// all grey wires; leaves red current. Nothing for count <= 0.
+void drawHighlightMarkers(const Point3* centres, int count);
+
 // Parameter bar line at y = 25 in the current colour, then (in the Lagrange,
 // Bezier and B-spline modes) the knot handles and the animation marker.
 void drawParameterBar();

@@ -82,9 +82,7 @@ void drawKnotInsertionFrame(PolygonView before, PolygonView after) {
     glColor3f(toneB, toneC, toneA);
     drawLineStrip(before.points, before.count);
     glColor3f(toneA, toneB, toneC);
-    for (int i = 0; i < after.count; ++i) {
-        drawMarker(after.points[i].x, after.points[i].y, after.points[i].z);
-    }
+    drawMarkers(after.points, after.count);
     glColor3f(toneC, toneA, toneB);
     drawLineStrip(after.points, after.count);
     glColor3f(toneB, toneA, toneC);

@@ -12,11 +12,11 @@
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 
-// The markers draw their cubes themselves instead of through GLUT, and set
-// their colours inside their primitives; the family overlay sends its spread
-// segments as one primitive. What reaches the rasteriser, the pixels and the
-// colour left current must be exactly what GLUT's cubes and one strip per
-// segment gave.
+// The markers draw their cubes themselves instead of through GLUT, only the
+// faces turned to the viewer, several markers in one primitive, and set their
+// colours inside their primitives; the family overlay sends its spread
+// segments as one primitive. The pixels and the colour left current must be
+// exactly what GLUT's cubes and one strip per segment gave.
 
 namespace {
 
@@ -48,6 +48,29 @@ void glutHighlightMarker(float x, float y, float z) {
 
 bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Twice the signed window area of a feedback polygon: positive when the
+// viewer sees its front.
+float windowArea(const FbItem& p) {
+    float twice = 0.0f;
+    for (size_t i = 0; i < p.vertices.size(); ++i) {
+        const auto& a = p.vertices[i];
+        const auto& b = p.vertices[(i + 1) % p.vertices.size()];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return twice;
+}
+
+// GLUT's cube with the faces turned away from the viewer (or seen edge on) left out.
+std::vector<FbItem> facingViewer(const std::vector<FbItem>& items) {
+    std::vector<FbItem> out;
+    for (const FbItem& item : items) {
+        if (item.kind != tvtest::FbKind::Polygon || windowArea(item) > 0.0f) {
+            out.push_back(item);
+        }
+    }
+    return out;
 }
 
 void expectIdentical(const std::vector<FbItem>& got, const std::vector<FbItem>& want) {
@@ -87,6 +110,14 @@ std::vector<unsigned char> pixelsOf(const std::function<void()>& draw) {
     return pixels;
 }
 
+int differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    int n = 0;
+    for (size_t i = 0; i + 3 < a.size(); i += 4) {
+        n += std::memcmp(&a[i], &b[i], 4) != 0 ? 1 : 0;
+    }
+    return n;
+}
+
 struct View {
     float rotX, rotY;  // degrees about the window centre, as the display turns the scene
     float x, y, z;     // marker centre in pixels
@@ -113,14 +144,17 @@ TEST_F(MarkerTest, CubesAreExactlyGlutsInEveryView) {
                 marker(v.x, v.y, v.z);
             };
         };
-        expectIdentical(captureFeedback(turned(drawMarker)), captureFeedback(turned(glutMarker)));
+        expectIdentical(captureFeedback(turned(drawMarker)),
+                        facingViewer(captureFeedback(turned(glutMarker))));
         expectIdentical(captureFeedback(turned(drawHighlightMarker)),
-                        captureFeedback(turned(glutHighlightMarker)));
+                        facingViewer(captureFeedback(turned(glutHighlightMarker))));
         EXPECT_EQ(currentColourAfter(turned(drawMarker)), currentColourAfter(turned(glutMarker)));
         EXPECT_EQ(currentColourAfter(turned(drawHighlightMarker)),
                   currentColourAfter(turned(glutHighlightMarker)));
-        EXPECT_TRUE(pixelsOf(turned(drawMarker)) == pixelsOf(turned(glutMarker)));
-        EXPECT_TRUE(pixelsOf(turned(drawHighlightMarker)) == pixelsOf(turned(glutHighlightMarker)));
+        EXPECT_EQ(differingPixels(pixelsOf(turned(drawMarker)), pixelsOf(turned(glutMarker))), 0);
+        EXPECT_EQ(differingPixels(pixelsOf(turned(drawHighlightMarker)),
+                                  pixelsOf(turned(glutHighlightMarker))),
+                  0);
     }
 }
 
@@ -141,10 +175,91 @@ TEST_F(MarkerTest, FullFrameOfMarkersHasGlutsPixels) {
             }
         };
     };
-    EXPECT_TRUE(pixelsOf(frame(drawMarker, drawHighlightMarker)) ==
-                pixelsOf(frame(glutMarker, glutHighlightMarker)));
+    EXPECT_EQ(differingPixels(pixelsOf(frame(drawMarker, drawHighlightMarker)),
+                              pixelsOf(frame(glutMarker, glutHighlightMarker))),
+              0);
     expectIdentical(captureFeedback(frame(drawMarker, drawHighlightMarker)),
-                    captureFeedback(frame(glutMarker, glutHighlightMarker)));
+                    facingViewer(captureFeedback(frame(glutMarker, glutHighlightMarker))));
+}
+
+// Markers drawn together are the markers drawn one at a time, corner for
+// corner to within rounding, in the same colours, leaving the same colour.
+// Apart from each other they give the same pixels, but for a corner on a
+// pixel's edge that rounds the other way: at most a pixel a marker.
+TEST_F(MarkerTest, BatchDrawsWhatMarkersOneAtATimeDraw) {
+    constexpr int count = 40;
+    std::vector<Point3> centres;
+    for (int i = 0; i < count; ++i) {
+        centres.push_back(
+            {60.0f + 70.0f * static_cast<float>(i % 10) + 0.3f * static_cast<float>(i),
+             120.0f + 110.0f * static_cast<float>(i / 10),
+             static_cast<float>((i * 97) % 400) - 200.0f});
+    }
+    struct Kind {
+        void (*batch)(const Point3*, int);
+        void (*single)(float, float, float);
+    };
+    const Kind kinds[] = {{drawMarkers, drawMarker}, {drawHighlightMarkers, drawHighlightMarker}};
+    const float turns[][2] = {{0, 0}, {25, -40}, {-75, 140}, {180, 45}};
+    for (const Kind& kind : kinds) {
+        for (const auto& turn : turns) {
+            SCOPED_TRACE(testing::Message() << "view " << turn[0] << " " << turn[1]);
+            auto view = [&turn] {
+                glLoadIdentity();
+                glTranslatef(400, 300, 0);
+                glRotatef(turn[0], 1, 0, 0);
+                glRotatef(turn[1], 0, 1, 0);
+                glTranslatef(-400, -300, 0);
+            };
+            auto together = [&] {
+                view();
+                kind.batch(centres.data(), count);
+            };
+            auto alone = [&] {
+                view();
+                for (const Point3& c : centres) {
+                    kind.single(c.x, c.y, c.z);
+                }
+            };
+            const auto got = captureFeedback(together);
+            const auto want = captureFeedback(alone);
+            const auto gotFaces = tvtest::polygonsOf(got);
+            const auto wantFaces = tvtest::polygonsOf(want);
+            const auto gotEdges = tvtest::linesOf(got);
+            const auto wantEdges = tvtest::linesOf(want);
+            ASSERT_EQ(gotFaces.size(), wantFaces.size());
+            ASSERT_EQ(gotEdges.size(), wantEdges.size());
+            // Alone, each marker sends its faces then its edges; together, all
+            // faces then all edges, marker by marker in both.
+            auto expectNear = [](const std::vector<FbItem>& a, const std::vector<FbItem>& b) {
+                for (size_t i = 0; i < a.size(); ++i) {
+                    for (size_t v = 0; v < a[i].vertices.size(); ++v) {
+                        const auto& p = a[i].vertices[v];
+                        const auto& q = b[i].vertices[v];
+                        EXPECT_NEAR(p.x, q.x, 1e-3f) << i;
+                        EXPECT_NEAR(p.y, q.y, 1e-3f) << i;
+                        EXPECT_EQ(p.r, q.r);
+                        EXPECT_EQ(p.g, q.g);
+                        EXPECT_EQ(p.b, q.b);
+                    }
+                }
+            };
+            expectNear(gotFaces, wantFaces);
+            expectNear(gotEdges, wantEdges);
+            EXPECT_EQ(currentColourAfter(together), currentColourAfter(alone));
+            EXPECT_LE(differingPixels(pixelsOf(together), pixelsOf(alone)), count);
+        }
+    }
+    glLoadIdentity();
+
+    // An empty batch draws nothing and leaves the colour as it was.
+    for (const Kind& kind : kinds) {
+        for (int none : {0, -1}) {
+            EXPECT_TRUE(captureFeedback([&] { kind.batch(centres.data(), none); }).empty());
+            EXPECT_EQ(currentColourAfter([&] { kind.batch(centres.data(), none); }),
+                      (std::vector<float>{0.25f, 0.75f, 0.125f, 1.0f}));
+        }
+    }
 }
 
 // The overlay as first written: one two-point strip per spread segment, each

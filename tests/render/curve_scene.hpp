@@ -37,28 +37,46 @@ struct DrawnScene {
     std::string order;            // 'l' for a line, 'm' for a marker, in drawing order
 };
 
-// Feedback items of one plain marker well inside the window: its solid faces
-// (polygons) come first, then its wire edges.
-inline std::size_t markerItemCount() {
-    static const std::size_t count =
-        tvtest::captureFeedback([] { drawMarker(400.0f, 300.0f, 0.0f); }).size();
-    return count;
+// What one plain marker well inside the unturned window sends to the
+// rasteriser: its solid faces (polygons), then its wire edges (lines).
+struct MarkerShape {
+    std::size_t faces = 0;
+    std::size_t edges = 0;
+};
+
+inline MarkerShape markerShape() {
+    static const MarkerShape shape = [] {
+        const auto items = tvtest::captureFeedback([] { drawMarker(400.0f, 300.0f, 0.0f); });
+        return MarkerShape{tvtest::polygonsOf(items).size(), tvtest::linesOf(items).size()};
+    }();
+    return shape;
 }
 
 // The drawers draw no polygons of their own: a polygon starts a marker cube.
+// Markers drawn together send all their faces, then all their edges, so a run
+// of faces of n cubes is followed by the edges of n cubes.
 inline DrawnScene splitScene(const std::vector<FbItem>& items) {
     DrawnScene scene;
-    const std::size_t perMarker = markerItemCount();
+    const MarkerShape shape = markerShape();
     std::size_t i = 0;
     while (i < items.size()) {
-        const FbItem& item = items[i];
-        if (item.kind == FbKind::Polygon) {
+        if (items[i].kind != FbKind::Polygon) {
+            if (items[i].kind == FbKind::Line || items[i].kind == FbKind::LineReset) {
+                scene.lines.push_back(items[i]);
+                scene.order += 'l';
+            }
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < items.size() && items[end].kind == FbKind::Polygon) {
+            ++end;
+        }
+        EXPECT_EQ((end - i) % shape.faces, 0u) << "a marker cube lost faces";
+        const std::size_t cubes = (end - i) / shape.faces;
+        for (std::size_t c = 0; c < cubes; ++c) {
             float lox = 1e9f, hix = -1e9f, loy = 1e9f, hiy = -1e9f;
-            const std::size_t end = std::min(items.size(), i + perMarker);
-            for (std::size_t k = i; k < end; ++k) {
-                if (items[k].kind != FbKind::Polygon) {
-                    continue;
-                }
+            for (std::size_t k = i + c * shape.faces; k < i + (c + 1) * shape.faces; ++k) {
                 for (const FbVertex& v : items[k].vertices) {
                     lox = std::min(lox, v.x);
                     hix = std::max(hix, v.x);
@@ -68,14 +86,8 @@ inline DrawnScene splitScene(const std::vector<FbItem>& items) {
             }
             scene.markers.push_back({(lox + hix) / 2, (loy + hiy) / 2});
             scene.order += 'm';
-            i = end;
-        } else {
-            if (item.kind == FbKind::Line || item.kind == FbKind::LineReset) {
-                scene.lines.push_back(item);
-                scene.order += 'l';
-            }
-            ++i;
         }
+        i = std::min(items.size(), end + cubes * shape.edges);
     }
     return scene;
 }

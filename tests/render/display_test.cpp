@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "app/state.hpp"
 #include "app/window.hpp"
@@ -67,8 +68,9 @@ class DisplayTest : public tvtest::GlTest {
 
 TEST_F(DisplayTest, MarkersLeaveTheirColourBehind) {
     const auto plain = captureFeedback([] { drawMarker(100, 200, 0); });
+    // Seen face on, the cube shows its front face only: two triangles.
     const int faces = countPolygons(plain, grey);
-    EXPECT_GE(faces, 6);
+    EXPECT_EQ(faces, 2);
     EXPECT_EQ(polygonsOf(plain).size(), static_cast<size_t>(faces));
     for (const FbItem& line : linesOf(plain)) {
         EXPECT_TRUE(hasColour(line.vertices[0], blue));
@@ -226,6 +228,49 @@ TEST_F(DisplayTest, HandlesShowOnlyInModesWithKnots) {
     items = captureFeedback(drawParameterBar);
     EXPECT_EQ(countPolygons(items, grey), 2 * faces);
     EXPECT_NEAR(polygonCentre(items, grey)[0], 25.0f, 1e-3f);
+}
+
+// Handles on one spot (a repeated knot): the one drawn last is the one seen,
+// in index order whatever their kinds, and its colour stays current.
+TEST_F(DisplayTest, HandlesOnOneSpotShowTheLastOne) {
+    struct Case {
+        std::vector<float> highlighted;
+        bool redOnTop;
+    };
+    const Case cases[] = {
+        {{0, 1}, true}, {{1, 0}, false}, {{0, 1, 0}, false}, {{1, 0, 1}, true}, {{0, 0}, false},
+    };
+    appState.curveMode = CurveMode::Lagrange;
+    appState.animT = 1.25f;  // outside the nodes: no animation marker
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        const int n = static_cast<int>(c.highlighted.size());
+        appState.knotCount = n;
+        appState.pointCount = n;
+        for (int i = 0; i < n; ++i) {
+            appState.knots[static_cast<size_t>(i)] = static_cast<float>(i);
+            appState.knotHandles[static_cast<size_t>(i)] = {400, 25,
+                                                            c.highlighted[static_cast<size_t>(i)]};
+        }
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawParameterBar();
+        glFinish();
+        unsigned char pixel[4] = {};
+        glReadBuffer(GL_BACK);
+        glReadPixels(400, 25, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        const auto left = currentColour();
+        if (c.redOnTop) {
+            EXPECT_EQ(pixel[0], 255);
+            EXPECT_EQ(pixel[2], 0);
+            EXPECT_EQ(left[0], 1.0f);
+            EXPECT_EQ(left[2], 0.0f);
+        } else {
+            EXPECT_NEAR(pixel[0], 128, 1);
+            EXPECT_NEAR(pixel[2], 128, 1);
+            EXPECT_EQ(left[0], 0.0f);
+            EXPECT_EQ(left[2], 1.0f);
+        }
+    }
 }
 
 }  // namespace

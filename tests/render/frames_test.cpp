@@ -12,6 +12,7 @@
 
 #include "app/commands.hpp"
 #include "app/state.hpp"
+#include "render/curve_scene.hpp"
 #include "render/display.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
@@ -258,54 +259,24 @@ TEST_F(KnotFrameTest, RefusedInsertionDrawsNothingAndKeepsTheRecord) {
     }
 }
 
-// Centre of the solid faces of each marker cube, in drawing order.
-std::vector<Vec2> markerCentres(const std::vector<FbItem>& items, size_t itemsPerMarker) {
-    std::vector<Vec2> out;
-    size_t i = 0;
-    while (i < items.size()) {
-        if (items[i].kind != FbKind::Polygon) {
-            ++i;
-            continue;
-        }
-        double lox = 1e9, hix = -1e9, loy = 1e9, hiy = -1e9;
-        for (size_t k = i; k < std::min(items.size(), i + itemsPerMarker); ++k) {
-            if (items[k].kind == FbKind::Polygon) {
-                for (const FbVertex& v : items[k].vertices) {
-                    lox = std::min(lox, static_cast<double>(v.x));
-                    hix = std::max(hix, static_cast<double>(v.x));
-                    loy = std::min(loy, static_cast<double>(v.y));
-                    hiy = std::max(hiy, static_cast<double>(v.y));
-                }
-            }
-        }
-        out.push_back({(lox + hix) / 2, (loy + hiy) / 2});
-        i += itemsPerMarker;
-    }
-    return out;
-}
-
 TEST_F(KnotFrameTest, TransitionFrameShowsOldAndNewPolygonCurveAndBar) {
-    const size_t perMarker = captureFeedback([] { drawMarker(400, 300, 0); }).size();
     setScene(1, fourPoints, {0, 0, 1, 2, 3, 3}, 2);
     // The frame is drawn unrotated, whatever the view and the matrix left behind.
     appState.rotationX = 40;
     appState.rotationY = 70;
     glRotatef(25, 0, 0, 1);
-    const auto items = captureFeedback(insertKnotKey);
+    const curvetest::DrawnScene scene = curvetest::drawnBy(insertKnotKey);
 
     // Tag every line by its colour, and every marker cube by 'm'.
     std::string order;
     std::vector<FbItem> oldLines, newLines, curveLines, barLines, otherLines;
-    for (size_t i = 0; i < items.size(); ++i) {
-        const FbItem& item = items[i];
-        if (item.kind == FbKind::Polygon) {
+    size_t nextLine = 0;
+    for (const char kind : scene.order) {
+        if (kind == 'm') {
             order += 'm';
-            i += perMarker - 1;
             continue;
         }
-        if (item.kind != FbKind::Line && item.kind != FbKind::LineReset) {
-            continue;
-        }
+        const FbItem& item = scene.lines[nextLine++];
         const FbVertex& v = item.vertices[0];
         const FbVertex& w = item.vertices[1];
         // The bar sets no colour of its own: it takes the curve's.
@@ -351,7 +322,7 @@ TEST_F(KnotFrameTest, TransitionFrameShowsOldAndNewPolygonCurveAndBar) {
     }
     EXPECT_TRUE(otherLines.empty());
 
-    const std::vector<Vec2> centres = markerCentres(items, perMarker);
+    const std::vector<curvetest::Centre>& centres = scene.markers;
     const std::vector<Vec2> wantCentres = {newPoints[0], newPoints[1], newPoints[2], newPoints[3],
                                            newPoints[4], {25, 25},     {25, 25},     {275, 25},
                                            {275, 25},    {525, 25},    {775, 25},    {775, 25}};

@@ -1,12 +1,14 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "app/state.hpp"
+#include "render/curve_scene.hpp"
 #include "render/display.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
@@ -30,32 +32,16 @@ Rgb familyColour(int i) {
     return {grade + 0.25f, grade, grade};
 }
 
-// Lines that are not marker edges, in drawing order (markers draw their
-// solid faces as polygons, then their wire edges).
-std::vector<FbItem> plainLines(const std::vector<FbItem>& items, size_t itemsPerMarker) {
-    std::vector<FbItem> out;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].kind == FbKind::Polygon) {
-            i += itemsPerMarker - 1;
-        } else if (items[i].kind == FbKind::Line || items[i].kind == FbKind::LineReset) {
-            out.push_back(items[i]);
-        }
-    }
-    return out;
-}
-
 class OverlayTest : public tvtest::GlTest {
   protected:
     void SetUp() override {
         GlTest::SetUp();
         appState = AppState{};
-        perMarker = captureFeedback([] { drawHighlightMarker(400, 300, 0); }).size();
     }
     void TearDown() override {
         appState = AppState{};
         glLineWidth(3);
     }
-    size_t perMarker = 0;
 };
 
 TEST_F(OverlayTest, ComparisonPolygonWithItsCurveAndHighlightedPoints) {
@@ -65,7 +51,8 @@ TEST_F(OverlayTest, ComparisonPolygonWithItsCurveAndHighlightedPoints) {
     }
     appState.auxPointCount = 3;
     const auto items = captureFeedback(onDisplay);
-    const auto lines = plainLines(items, perMarker);
+    const curvetest::DrawnScene scene = curvetest::splitScene(items);
+    const auto& lines = scene.lines;
 
     // The bar, the polygon's two legs, then the 128 segments of its quadratic
     // Bezier curve, all red but the bar.
@@ -90,40 +77,29 @@ TEST_F(OverlayTest, ComparisonPolygonWithItsCurveAndHighlightedPoints) {
         EXPECT_NEAR(end.y, wantY, 1e-3) << k;
     }
 
-    // Then a highlighted marker on every point of the comparison polygon.
-    std::vector<size_t> faces;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].kind == FbKind::Polygon) {
-            faces.push_back(i);
-            i += perMarker - 1;
-        }
-    }
-    ASSERT_EQ(faces.size(), 3u);
+    // Then, after the curve, a highlighted marker on every point of the
+    // comparison polygon: red solids, grey wires.
+    EXPECT_EQ(scene.order, std::string(131, 'l') + "mmm");
+    ASSERT_EQ(scene.markers.size(), 3u);
     for (size_t m = 0; m < 3; ++m) {
-        const FbItem& face = items[faces[m]];
+        EXPECT_NEAR(scene.markers[m].x, aux[m].x, 1e-3) << m;
+        EXPECT_NEAR(scene.markers[m].y, aux[m].y, 1e-3) << m;
+    }
+    for (const FbItem& face : tvtest::polygonsOf(items)) {
         EXPECT_TRUE(hasColour(face.vertices[0], red));
-        double sx = 0, sy = 0;
-        for (size_t k = faces[m]; k < faces[m] + perMarker; ++k) {
-            if (items[k].kind == FbKind::Polygon) {
-                for (const FbVertex& v : items[k].vertices) {
-                    sx = std::max(sx, static_cast<double>(v.x));
-                    sy = std::max(sy, static_cast<double>(v.y));
-                }
-            }
-        }
-        // The highlighted cube's edge is 6: its far corner sits 3 pixels off the centre.
-        EXPECT_NEAR(sx, aux[m].x + 3, 1e-3) << m;
-        EXPECT_NEAR(sy, aux[m].y + 3, 1e-3) << m;
-    }
-    // Markers come after the curve: the last red curve segment precedes the first face.
-    size_t lastRedLine = 0;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if ((items[i].kind == FbKind::Line || items[i].kind == FbKind::LineReset) &&
-            hasColour(items[i].vertices[0], red)) {
-            lastRedLine = i;
+        // The highlighted cube's edge is 6: no corner is more than 3 pixels off a centre.
+        for (const FbVertex& v : face.vertices) {
+            const bool nearOne = std::any_of(aux.begin(), aux.end(), [&v](const Point3& p) {
+                return std::abs(v.x - p.x) <= 3.001f && std::abs(v.y - p.y) <= 3.001f;
+            });
+            EXPECT_TRUE(nearOne) << v.x << ", " << v.y;
         }
     }
-    EXPECT_LT(lastRedLine, faces[0]);
+    size_t markerEdges = 0;
+    for (const FbItem& line : linesOf(items)) {
+        markerEdges += hasColour(line.vertices[0], grey) ? 1 : 0;
+    }
+    EXPECT_EQ(markerEdges, 3 * curvetest::markerShape().edges);
 
     // No comparison polygon for a count of 0 or less.
     for (int count : {0, -1}) {
@@ -156,7 +132,7 @@ TEST_F(FamilyTest, SixGradedCurvesThenTheSpreadAndWidthThreeAfter) {
                                                           500, 0};
     }
     glLineWidth(7);
-    const auto lines = plainLines(captureFeedback(onDisplay), perMarker);
+    const auto lines = curvetest::drawnBy(onDisplay).lines;
     float width = 0;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_EQ(width, 3.0f);
@@ -189,7 +165,7 @@ TEST_F(FamilyTest, SixGradedCurvesThenTheSpreadAndWidthThreeAfter) {
     // Fewer than two points leave the family nothing to draw.
     for (int n : {0, 1}) {
         appState.pointCount = n;
-        const auto few = plainLines(captureFeedback(onDisplay), perMarker);
+        const auto few = curvetest::drawnBy(onDisplay).lines;
         for (const FbItem& l : few) {
             EXPECT_FALSE(hasColour(l.vertices[0], familyColour(0))) << n;
             EXPECT_FALSE(hasColour(l.vertices[0], spread)) << n;
