@@ -31,8 +31,9 @@ float bsplineParameter(const BsplineView& curve, float animT);
 bool insideBsplineDomain(const BsplineView& curve, float u);
 
 // Sum of N(i, d+1)(u) times control point i over i = 0..n-1, with every basis
-// value bit for bit that of bsplineBasis but each computed once (O(n d) per
-// point). (0, 0, 0) unless the curve is defined.
+// value bit for bit that of bsplineBasis but each computed once, and on an
+// ordered knot list only the d + 1 that can be non-zero at u (O(d^2) per point
+// after a search for the span). (0, 0, 0) unless the curve is defined.
 Point3 evalBspline(const BsplineView& curve, float u);
 
 // The curve points the drawing samples: out[k] = evalBspline at

@@ -1,6 +1,8 @@
 #include "curves/lagrange.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -108,40 +110,45 @@ float sampleParameter(const float* t, int n, int k) {
     return first + range * static_cast<float>(k) / static_cast<float>(curveSegments);
 }
 
-// Two lanes of double precision; the arithmetic on them is lane by lane, so
-// every lane rounds exactly as the scalar expression would.
+// Two lanes of double precision, two samples side by side.
 using Lanes = double __attribute__((vector_size(16)));
-using FloatLanes = float __attribute__((vector_size(8)));
 constexpr int laneCount = 2;
+// Samples summed at once: two lanes of each coordinate.
+constexpr int sampleBlock = 2 * laneCount;
+constexpr int paddedSamples = (lagrangeCurveSamples + sampleBlock - 1) / sampleBlock * sampleBlock;
 
-// The Lagrange weights of all n nodes at u, computed side by side: for each
-// node j the factor (u - t[j]) / (t[i] - t[j]) is applied to every weight
-// i != j at once. Each weight still takes its factors in increasing j and is
-// rounded to single precision after each, exactly as evalLagrange does, so
-// the weights are evalLagrange's own to the last bit. The lane of weight j
-// itself divides by zero; its value is put back afterwards.
-void lagrangeWeights(const double* nodes, int n, float u, std::array<float, maxPoints>& weights) {
-    const int padded = (n + laneCount - 1) / laneCount * laneCount;
-    std::array<Lanes, maxPoints / laneCount> w;
-    for (int g = 0; g < padded / laneCount; ++g) {
-        w[g] = Lanes{1.0, 1.0};
+// A power of two near 4 / spread of the nodes. The products below multiply up
+// to 127 distances; on an interval of length 4 (capacity 1) such products
+// stay near 1 on average instead of growing or shrinking like spread^n, and a
+// power of two scales every distance without rounding. For nodes at least a
+// pixel of the parameter bar apart, every product stays far inside double range.
+double distanceScale(const float* t, int n) {
+    float lo = t[0];
+    float hi = t[0];
+    for (int i = 1; i < n; ++i) {
+        lo = std::min(lo, t[i]);
+        hi = std::max(hi, t[i]);
     }
-    const double ud = u;
+    const double spread = static_cast<double>(hi) - static_cast<double>(lo);
+    if (!(spread > 0.0)) {
+        return 1.0;
+    }
+    int exponent = 0;
+    std::frexp(spread, &exponent);
+    return std::ldexp(4.0, -exponent);
+}
+
+// Barycentric weights w[j] = 1 / prod over m != j of c (t[j] - t[m]), for the
+// distance scale c.
+void barycentricWeights(const float* t, int n, double c, std::array<double, maxPoints>& w) {
     for (int j = 0; j < n; ++j) {
-        const double tj = nodes[j];
-        const double numerator = ud - tj;
-        Lanes& own = w[j / laneCount];
-        const double kept = own[j % laneCount];
-        for (int g = 0; g < padded / laneCount; ++g) {
-            const Lanes ti = {nodes[laneCount * g], nodes[laneCount * g + 1]};
-            const Lanes factor = numerator / (ti - tj);
-            w[g] =
-                __builtin_convertvector(__builtin_convertvector(w[g] * factor, FloatLanes), Lanes);
+        double product = 1.0;
+        for (int m = 0; m < n; ++m) {
+            if (m != j) {
+                product *= (static_cast<double>(t[j]) - static_cast<double>(t[m])) * c;
+            }
         }
-        own[j % laneCount] = kept;
-    }
-    for (int i = 0; i < n; ++i) {
-        weights[i] = static_cast<float>(w[i / laneCount][i % laneCount]);
+        w[j] = 1.0 / product;
     }
 }
 
@@ -152,8 +159,35 @@ void lagrangeWeights(const double* nodes, int n, float u, std::array<float, maxP
 struct SampleWeights {
     int count = 0;
     std::array<float, maxPoints> nodes{};
-    std::array<std::array<float, maxPoints>, curveSegments + 1> weights{};
+    // weights[j][k] = l_j(u_k); the samples past the last stay 0.
+    std::array<std::array<double, paddedSamples>, maxPoints> weights{};
 };
+
+// The Lagrange weights l_j(u) = prod over m != j of (u - t[m]) / (t[j] - t[m])
+// in the first barycentric form l(u) w_j / (u - t[j]), with l(u) the product
+// of all n distances c (u - t[m]): O(n) per parameter once the w are known,
+// and backward stable. A u on a node has weight 1 there and 0 elsewhere;
+// distinct float nodes differ from u by zero in double only when equal.
+void lagrangeWeights(const float* t, int n, double c, const std::array<double, maxPoints>& w,
+                     float u, int k, SampleWeights& memo) {
+    std::array<double, maxPoints> distance;
+    double all = 1.0;
+    int node = -1;
+    for (int m = 0; m < n; ++m) {
+        distance[m] = (static_cast<double>(u) - static_cast<double>(t[m])) * c;
+        if (distance[m] == 0.0) {
+            node = m;
+        }
+        all *= distance[m];
+    }
+    for (int j = 0; j < n; ++j) {
+        if (node >= 0) {
+            memo.weights[j][k] = j == node ? 1.0 : 0.0;
+        } else {
+            memo.weights[j][k] = all * (w[j] / distance[j]);
+        }
+    }
+}
 
 SampleWeights sampleWeights;
 
@@ -163,14 +197,12 @@ const SampleWeights& weightsForNodes(const float* t, int n) {
     if (m.count == n && std::memcmp(m.nodes.data(), t, bytes) == 0) {
         return m;
     }
-    // Padding lanes see node 0 again; their values are never used.
-    std::array<double, maxPoints> nodes{};
-    for (int i = 0; i < maxPoints; ++i) {
-        nodes[i] = i < n ? static_cast<double>(t[i]) : static_cast<double>(t[0]);
-    }
     m.count = 0;
+    const double c = distanceScale(t, n);
+    std::array<double, maxPoints> w;
+    barycentricWeights(t, n, c, w);
     for (int k = 0; k <= curveSegments; ++k) {
-        lagrangeWeights(nodes.data(), n, sampleParameter(t, n, k), m.weights[k]);
+        lagrangeWeights(t, n, c, w, sampleParameter(t, n, k), k, m);
     }
     std::memcpy(m.nodes.data(), t, bytes);
     m.count = n;
@@ -201,16 +233,34 @@ void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* ou
         return;
     }
     const SampleWeights& m = weightsForNodes(t, n);
-    for (int k = 0; k <= curveSegments; ++k) {
-        // The sum of evalLagrange, in the same order.
-        Point3 sum;
+    // Summed in double: the weights of many nodes are large and of alternating
+    // sign, and a float sum would lose what they cancel to.
+    std::array<std::array<Lanes, maxPoints>, dimension> p;
+    for (int i = 0; i < n; ++i) {
+        for (int c = 0; c < dimension; ++c) {
+            const double v = static_cast<double>(points[i][c]);
+            p[c][i] = Lanes{v, v};
+        }
+    }
+    // Four samples at a time, two per lane: the sums are chains of dependent
+    // additions, and six chains side by side keep the adder busy where the
+    // three of one sample would leave it waiting; this keeps a redraw with
+    // the nodes unchanged as fast as the float sum it replaces.
+    for (int k = 0; k < lagrangeCurveSamples; k += sampleBlock) {
+        std::array<std::array<Lanes, sampleBlock / laneCount>, dimension> sum{};
         for (int i = 0; i < n; ++i) {
-            const float weight = m.weights[k][i];
+            std::array<Lanes, sampleBlock / laneCount> w;
+            std::memcpy(w.data(), &m.weights[i][k], sizeof w);
             for (int c = 0; c < dimension; ++c) {
-                sum[c] += weight * points[i][c];
+                sum[c][0] += w[0] * p[c][i];
+                sum[c][1] += w[1] * p[c][i];
             }
         }
-        out[k] = sum;
+        for (int s = 0; s < sampleBlock && k + s < lagrangeCurveSamples; ++s) {
+            for (int c = 0; c < dimension; ++c) {
+                out[k + s][c] = static_cast<float>(sum[c][s / laneCount][s % laneCount]);
+            }
+        }
     }
 }
 

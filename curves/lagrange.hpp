@@ -22,9 +22,11 @@ float lagrangeParameter(const float* t, int n, float animT);
 // nodes must be distinct); (0, 0, 0) for n <= 0 or n > 128.
 Point3 evalLagrange(const Point3* points, const float* t, int n, float u);
 
-// The curve points the drawing samples: out[k] = evalLagrange at
-// t[0] + (t[n-1] - t[0]) * k / 128 for k = 0 .. 128, bit for bit. The weights
-// are kept between calls while the nodes stay the same. Nothing for n <= 0 or
+// The curve points the drawing samples: out[k] = the interpolating polynomial
+// at t[0] + (t[n-1] - t[0]) * k / 128 for k = 0 .. 128, from Lagrange weights
+// in the barycentric form, in double (O(n^2) per node set, O(n) per sample),
+// summed in double; a sample on a node is that node's point. The weights are
+// kept between calls while the nodes stay the same. Nothing for n <= 0 or
 // n > 128; the nodes must be distinct.
 void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* out);
 

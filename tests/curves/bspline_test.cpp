@@ -51,6 +51,20 @@ std::vector<float> greville(const std::vector<float>& t, int n, int d) {
     return xi;
 }
 
+// The curve point by its definition: every basis value from the plain
+// recursion, summed over all n points in increasing i.
+Point3 byRecursion(const Curve& curve, float u) {
+    const int n = static_cast<int>(curve.points.size());
+    Point3 sum;
+    for (int i = 0; i < n; ++i) {
+        const double b = bsplineBasis(curve.knots.data(), n, i, curve.degree + 1, u);
+        for (int c = 0; c < dimension; ++c) {
+            sum[c] = static_cast<float>(sum[c] + b * curve.points[i][c]);
+        }
+    }
+    return sum;
+}
+
 TEST(Bspline, RecursiveDefinitionGivesTheTextbookValues) {
     const float uniform[] = {0, 1, 2, 3, 4, 5};
     struct Case {
@@ -101,13 +115,7 @@ TEST(Bspline, FastEvaluationEqualsTheRecursionBitForBit) {
             us.push_back(t.front() + (t.back() - t.front()) * static_cast<float>(k) / 40.0f);
         }
         for (float u : us) {
-            Point3 expected;
-            for (int i = 0; i < n; ++i) {
-                const double b = bsplineBasis(t.data(), n, i, d + 1, u);
-                for (int c = 0; c < dimension; ++c) {
-                    expected[c] = static_cast<float>(expected[c] + b * pts[i][c]);
-                }
-            }
+            const Point3 expected = byRecursion(curve, u);
             const Point3 got = curve.at(u);
             ASSERT_EQ(std::memcmp(&got, &expected, sizeof(Point3)), 0)
                 << "round " << round << " u " << u << ": " << got.x << " vs " << expected.x;
@@ -115,6 +123,62 @@ TEST(Bspline, FastEvaluationEqualsTheRecursionBitForBit) {
         }
     }
     EXPECT_GT(compared, 10000);
+}
+
+// The drawn strip is the definition's own curve, bit for bit, on the knot
+// lists that take different ways through the sampling: long runs of equal
+// knots, a dragged interior, a domain of zero length (every sample at its right
+// end), and a list left out of order by a handle held short of its neighbour.
+TEST(Bspline, SamplesEqualTheRecursionBitForBit) {
+    struct Case {
+        const char* what;
+        int n, d;
+        std::vector<float> t;
+    };
+    // Handles on whole pixels of a 750-pixel bar: runs of two to five equal
+    // knots, starting at either parity of a pair of steps.
+    const int pixelX[] = {0,  1,  1,  3,  5,  5,  6,  6,  6,  6,  7,  8,  9,  9,
+                          10, 11, 11, 11, 11, 11, 13, 15, 15, 15, 17, 18, 19, 21,
+                          22, 23, 24, 26, 26, 27, 28, 28, 30, 32, 32, 34, 35};
+    std::vector<float> pixels;
+    for (const int x : pixelX) {
+        pixels.push_back(static_cast<float>(x) / 750.0f);
+    }
+    const std::vector<Case> cases = {
+        {"clamped, degree 6", 12, 6, clamped(12, 6)},
+        {"pixel handles", 30, 10, pixels},
+        {"clamped, degree 11", 16, 11, clamped(16, 11)},
+        {"odd and even run lengths",
+         13,
+         5,
+         {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 3, 3, 3, 3, 3, 3, 3, 3}},
+        {"dragged unit range",
+         10,
+         4,
+         {0, 0.05f, 0.1f, 0.31f, 0.32f, 0.4f, 0.55f, 0.7f, 0.71f, 0.72f, 0.9f, 0.95f, 1, 1, 1}},
+        {"domain of zero length", 4, 1, {0, 1, 1, 1, 1, 2}},
+        {"out of order", 7, 3, {0, 0, 0, 0, 0.3f, 0.2999f, 0.6f, 1, 1, 1, 1}},
+    };
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> coord(-300.0f, 700.0f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Curve curve{{}, c.d, c.t};
+        for (int i = 0; i < c.n; ++i) {
+            curve.points.push_back({coord(rng), coord(rng), coord(rng)});
+        }
+        ASSERT_TRUE(bsplineDefined(curve.view()));
+        std::vector<Point3> samples(bsplineCurveSamples);
+        sampleBsplineCurve(curve.view(), samples.data());
+        const float lo = c.t[static_cast<size_t>(c.d)];
+        const float hi = c.t[static_cast<size_t>(c.n)];
+        for (int k = 0; k < bsplineCurveSamples; ++k) {
+            const float u = static_cast<float>(k) / 128.0f * (hi - lo) + lo;
+            const Point3 want = byRecursion(curve, u);
+            ASSERT_EQ(std::memcmp(&samples[k], &want, sizeof(Point3)), 0)
+                << "sample " << k << ": " << samples[k].x << " vs " << want.x;
+        }
+    }
 }
 
 TEST(Bspline, DegreeOneIsThePolygonAndDegreeZeroItsPoints) {
