@@ -86,9 +86,8 @@ void BM_RbfCurve(benchmark::State& state) {
         for (int k = 0; k < curveSamples; ++k) {
             const float u = (s.knots[n - 1] - s.knots[0]) * static_cast<float>(k) /
                             static_cast<float>(curveSamples - 1);
-            Point3 p;
-            evalRbf(p, s.knots.data(), u, n);
-            benchmark::DoNotOptimize(p);
+            benchmark::DoNotOptimize(evalRbf(s.rbfCoefficients, s.knots.data(), n, s.polyDegree,
+                                             s.basisKind, s.shapeR, u));
         }
     }
 }
