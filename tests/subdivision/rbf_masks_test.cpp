@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "curves/rbf.hpp"
+#include "support/file_text.hpp"
 
 namespace {
 
@@ -100,16 +101,6 @@ TEST(RbfMask, TouchesOnlyItsSquare) {
     }
 }
 
-std::string contentsOf(std::FILE* file) {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) {
-        text += static_cast<char>(ch);
-    }
-    return text;
-}
-
 TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
     struct Singular {
         const char* what;
@@ -136,8 +127,8 @@ TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
         ASSERT_NE(file, nullptr);
         ASSERT_NE(console, nullptr);
         buildRbfMaskTable(stencil, 4, c.degree, c.basis, c.r, TraceSink{file, console}, table);
-        const std::string fileText = contentsOf(file);
-        const std::string consoleText = contentsOf(console);
+        const std::string fileText = tvtest::fileText(file);
+        const std::string consoleText = tvtest::fileText(console);
         std::fclose(file);
         std::fclose(console);
 

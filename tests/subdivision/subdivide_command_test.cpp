@@ -9,6 +9,7 @@
 #include "app/commands.hpp"
 #include "app/state.hpp"
 #include "support/feedback.hpp"
+#include "support/file_text.hpp"
 #include "support/gl_fixture.hpp"
 
 namespace {
@@ -168,16 +169,6 @@ TEST_F(SubdivideCommandTest, TheNewPolygonIsInterpolatedAgain) {
     EXPECT_NEAR(at.y, -0.125, 1e-4);
 }
 
-std::string textOf(std::FILE* file) {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) {
-        text += static_cast<char>(ch);
-    }
-    return text;
-}
-
 size_t lineCount(const std::string& text) {
     size_t n = 0;
     for (char ch : text) {
@@ -225,7 +216,7 @@ TEST_F(SubdivideCommandTest, TraceGoesToTheFileAndTheConsoleWhileSwitchedOn) {
         CaptureStdout();
         subdivideWith(allSchemes[c.scheme]);
         const std::string console = GetCapturedStdout();
-        const std::string written = textOf(file);
+        const std::string written = tvtest::fileText(file);
         appState.traceFile = nullptr;
         std::fclose(file);
 

@@ -9,24 +9,13 @@
 #include <vector>
 
 #include "subdivision/schemes.hpp"
+#include "support/file_text.hpp"
 
 namespace {
 
 // The unit square at depth 0.25, parameters 0, 1, 2, 3.
 const Point3 square[4] = {{0, 0, 0.25f}, {1, 0, 0.25f}, {1, 1, 0.25f}, {0, 1, 0.25f}};
 const float squareParameters[4] = {0, 1, 2, 3};
-
-std::string contentsOf(std::FILE* file) {
-    std::fflush(file);
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        text.append(buffer, got);
-    }
-    return text;
-}
 
 struct Traced {
     std::string file;
@@ -47,7 +36,7 @@ Traced traceSquare(int stencil, bool toFile = true, bool toConsole = true) {
     const std::optional<RefinedPolygon> refined =
         refineRbf(square, squareParameters, 4, 1.0f, {stencil, 1, BasisKind::Mq1, 1.0f}, sink);
     EXPECT_TRUE(refined.has_value());
-    Traced out{contentsOf(file), contentsOf(console)};
+    Traced out{tvtest::fileText(file), tvtest::fileText(console)};
     std::fclose(file);
     std::fclose(console);
     return out;
