@@ -2,12 +2,15 @@
 
 #include <GL/glut.h>
 
-#include <cstdlib>
-
 #include "app/refresh.hpp"
 #include "app/state.hpp"
+#include "numeric/c_random.hpp"
 
 namespace {
+
+// The depths of new points: the C library's rand() sequence, never seeded by
+// the program, so every run and every build produces the same depths.
+CRandom depthRandom;
 
 constexpr int noIndex = -1;
 constexpr int leftPressed = 0;
@@ -111,9 +114,9 @@ void clampKnot(int k, int x) {
 
 // Depth of a new point in -windowWidth/4 .. windowWidth/4 - 1, so that a
 // rotated view shows a three-dimensional polygon; both divisions are integer
-// divisions. rand is never seeded: every run produces the same depths.
+// divisions.
 float randomDepth() {
-    const int r = std::rand();
+    const int r = depthRandom.next();
     const int width = appState.windowWidth;
     const int range = width / 2;
     // A window narrower than 2 pixels leaves no range to draw from.
@@ -179,6 +182,10 @@ void releaseLeft(int x, int y) {
 }
 
 }  // namespace
+
+void seedPointDepths(unsigned int seed) {
+    depthRandom.seed(seed);
+}
 
 void onMouse(int button, int state, int x, int y) {
     AppState& s = appState;

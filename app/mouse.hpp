@@ -12,3 +12,7 @@ void onHover(int x, int y);
 // Removes controlPoints[activePoint] and returns true (activePoint becomes -1);
 // false, changing nothing, when no point is active. The caller refreshes.
 bool deleteActivePoint();
+
+// Restarts the depths of new points as srand(seed) restarts rand(); the
+// program never calls it, so its depths are those of an unseeded rand().
+void seedPointDepths(unsigned int seed);

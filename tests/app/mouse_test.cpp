@@ -182,7 +182,7 @@ TEST_F(MouseTest, EndHandlesAreNotGrabbedAndAClickThereAddsAPoint) {
 TEST_F(MouseTest, ClickAppendsDragMovesAndReleaseStoresThePoint) {
     std::srand(7);
     const int r = std::rand();
-    std::srand(7);
+    seedPointDepths(7);
     pressLeft(100, 100);  // GLUT y = 500
     EXPECT_EQ(appState.pointCount, 1);
     EXPECT_EQ(appState.enteredPointCount, 1);
@@ -229,7 +229,7 @@ TEST_F(MouseTest, DepthOfANewPointFollowsTheWindowWidth) {
         appState.windowWidth = c.width;
         std::srand(11);
         const int r = std::rand();
-        std::srand(11);
+        seedPointDepths(11);
         pressLeft(50, 50);
         const int expected = c.half > 0 ? r % c.half - c.quarter : 0;
         EXPECT_EQ(appState.controlPoints[0].z, static_cast<float>(expected)) << c.width;

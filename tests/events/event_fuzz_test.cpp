@@ -21,6 +21,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/mouse.hpp"
 #include "app/state.hpp"
 #include "app/window.hpp"
 #include "events/event_stream.hpp"
@@ -165,8 +166,8 @@ void freshState(std::uint64_t seed) {
     glutIdleFunc(nullptr);
     appState = AppState{};
     onReshape(appState.windowWidth, appState.windowHeight);
-    // The program never seeds rand; a stream does, so that it replays exactly.
-    std::srand(static_cast<unsigned>(seed));
+    // The program never seeds its depths; a stream does, so that it replays exactly.
+    seedPointDepths(static_cast<unsigned>(seed));
 }
 
 struct StreamResult {
