@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/mouse.hpp"
+#include "app/platform.hpp"
 #include "app/refresh.hpp"
 #include "app/state.hpp"
 #include "curves/degree.hpp"
@@ -109,6 +110,9 @@ void subdivide() {
     dropOverlays();
     s.curveMode = CurveMode::None;
     const std::optional<RefinedPolygon> refined = refineWithScheme();
+    if (s.traceEnabled) {
+        platformTraceWritten(s.traceFile);
+    }
     Edit edit = Edit::View;
     if (refined) {
         const ControlPolygon before = s.controlPoints;
@@ -324,7 +328,7 @@ void onMenu(int code) {
             subdivide();
             break;
         case MenuCode::Quit:
-            std::exit(quitStatus);
+            platformQuit(quitStatus);
         case MenuCode::Reload:
             reloadPolygon();
             break;
@@ -349,7 +353,7 @@ void onMenu(int code) {
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
     switch (key) {
         case escapeKey:
-            std::exit(escapeStatus);
+            platformQuit(escapeStatus);
         case ' ':
             resetRotation();
             break;

@@ -6,10 +6,12 @@
 
 #include <array>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "app/commands.hpp"
 #include "app/mouse.hpp"
+#include "app/platform.hpp"
 #include "app/state.hpp"
 #include "font/font_module.hpp"
 #include "font/vector_font.hpp"
@@ -63,21 +65,16 @@ void loadStatusFont() {
     loadFont(installed.c_str());
 }
 
-struct MenuEntry {
-    const char* label;
-    MenuCode code;
-};
-
-constexpr MenuEntry menuEntries[] = {
-    {"clear", MenuCode::Clear},
-    {"reload", MenuCode::Reload},
-    {"RBF", MenuCode::Rbf},
-    {"bezier", MenuCode::Bezier},
-    {"lagrange", MenuCode::Lagrange},
-    {"B-spline", MenuCode::Bspline},
-    {"subdivision", MenuCode::Subdivision},
-    {"delete point", MenuCode::DeletePoint},
-    {"quit", MenuCode::Quit},
+constexpr MenuItem menuEntries[] = {
+    {"clear", static_cast<int>(MenuCode::Clear)},
+    {"reload", static_cast<int>(MenuCode::Reload)},
+    {"RBF", static_cast<int>(MenuCode::Rbf)},
+    {"bezier", static_cast<int>(MenuCode::Bezier)},
+    {"lagrange", static_cast<int>(MenuCode::Lagrange)},
+    {"B-spline", static_cast<int>(MenuCode::Bspline)},
+    {"subdivision", static_cast<int>(MenuCode::Subdivision)},
+    {"delete point", static_cast<int>(MenuCode::DeletePoint)},
+    {"quit", static_cast<int>(MenuCode::Quit)},
 };
 
 }  // namespace
@@ -96,12 +93,7 @@ void onReshape(int width, int height) {
 }
 
 void createCommandMenu() {
-    glutCreateMenu(onMenu);
-    for (const MenuEntry& entry : menuEntries) {
-        glutAddMenuEntry(entry.label, static_cast<int>(entry.code));
-    }
-    // Left edits, right rotates: the menu lives on the middle button.
-    glutAttachMenu(GLUT_MIDDLE_BUTTON);
+    platformOfferMenu(onMenu, menuEntries, static_cast<int>(std::size(menuEntries)));
 }
 
 void runApplication(int argc, char** argv) {
@@ -122,7 +114,5 @@ void runApplication(int argc, char** argv) {
     glutKeyboardFunc(onKey);
     glutPassiveMotionFunc(onHover);
     createCommandMenu();
-    glutMainLoop();
-    // freeglut's loop only returns when told to; this program never tells it.
-    std::exit(0);
+    platformRunEventLoop();
 }
