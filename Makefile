@@ -4,6 +4,12 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD  ?= build-web
+# The web page's drawing path: direct (our layer on WebGL) or emulation.
+WEB_GL     ?= direct
+WEB_PORT   ?= 8080
+# make test-web: seconds of random input at the end.
+WEB_FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 PREFIX     ?= /usr/local
@@ -17,7 +23,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test test-asan asan-build soak bench bench-peers fuzz screenshots install package clean
+.PHONY: all deps configure build run test test-asan asan-build soak bench bench-peers fuzz screenshots install package clean web web-serve test-web web-bench
 
 all: build
 
@@ -84,5 +90,27 @@ install: build
 package: build
 	cmake --build $(BUILD) --target package
 
+# The web page: build-web/site/ holds index.html and all it loads, for any
+# static web host. Debian's emscripten runs its JavaScript tools with the
+# node on the PATH, which finds their modules through NODE_PATH.
+web:
+	@scripts/install-deps.sh --web
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	    -DTESSAVELD_WEB_GL=$(WEB_GL)
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j$(JOBS)
+
+web-serve: web
+	node web/serve.js $(WEB_BUILD)/site $(WEB_PORT)
+
+# The page in headless Chromium beside the desktop program under Xvfb.
+test-web: web build
+	@scripts/install-deps.sh --web-test
+	scripts/with-display.sh node tests/web/page_test.js $(WEB_BUILD)/site $(BUILD)/tessaveld $(WEB_FUZZ_SECONDS)
+
+# Frame times of the page at 128 points (median and p99).
+web-bench: web
+	@scripts/install-deps.sh --web-test
+	node bench/web/web_bench.js $(WEB_BUILD)/site
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -21,8 +21,10 @@ namespace {
 // top of the heap back to the system (or unmaps the block), and the next
 // frame pays for it again in page faults: about 3 ms a frame at 128 points in
 // a fresh process. Freed memory up to these sizes stays with the process.
+#if defined(__GLIBC__)
 constexpr int frameMemoryMmapThreshold = 32 * 1024 * 1024;
 constexpr int frameMemoryTrimThreshold = 128 * 1024 * 1024;
+#endif
 
 constexpr float barMargin = parameterBarMargin;
 constexpr float highlightEdge = markerSize * 3.0f / 4.0f;

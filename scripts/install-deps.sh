@@ -19,6 +19,16 @@ if [ "${1:-}" = "--peers" ]; then
     packages+=(python3 python3-scipy python3-numpy)
 fi
 
+# The web page: Debian's emscripten builds it; Chromium and Node.js test it.
+if [ "${1:-}" = "--web" ] || [ "${1:-}" = "--web-test" ]; then
+    packages=(emscripten)
+    command -v node >/dev/null 2>&1 || packages+=(nodejs)
+fi
+if [ "${1:-}" = "--web-test" ]; then
+    packages+=(chromium xvfb xauth xdotool x11-apps imagemagick)
+    command -v npm >/dev/null 2>&1 || packages+=(npm)
+fi
+
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "This is not a Debian-like system. Please install the equivalents of:" >&2
     echo "  ${packages[*]}" >&2
@@ -31,7 +41,17 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+web_modules() {
+    # puppeteer-core at the version the lockfile pins; it drives Debian's
+    # chromium and never downloads a browser of its own.
+    if [ "${1:-}" = "--web-test" ] && [ ! -d "$(dirname "$0")/../tests/web/node_modules/puppeteer-core" ]; then
+        (cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund)
+    fi
+}
+if [ ${#missing[@]} -eq 0 ]; then
+    web_modules "${1:-}"
+    exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
@@ -45,3 +65,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+web_modules "${1:-}"

@@ -1,0 +1,677 @@
+// The part of OpenGL 1.1 that the program draws with, for the web page, on
+// WebGL. Every primitive between glBegin and glEnd is turned on the processor
+// into triangles in clip coordinates, wide lines included, and appended to
+// one array; the array goes to the GPU in a single draw when the frame is
+// flushed, the screen cleared, or the blending changes. One shader passes
+// position and colour through.
+//
+// Lines follow the rule of non-antialiased wide lines: a line of width w
+// covers, in each column it crosses (each row, if it is steeper than 45
+// degrees), the w pixels centred on it, as the desktop's lines do; WebGL
+// itself draws every line 1 pixel wide. There is no lighting, no depth
+// buffer and no texturing (the page has no bitmap fonts: glGenLists fails,
+// which their loader reports as a failed load).
+
+#include <GL/gl.h>
+#include <emscripten.h>
+#include <webgl/webgl1.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+using Matrix = std::array<float, 16>;  // column-major, as GL keeps it
+
+constexpr Matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+constexpr int stackDepth = 32;
+
+struct MatrixStack {
+    std::array<Matrix, stackDepth> entries{};
+    int top = 0;
+    MatrixStack() { entries[0] = identity; }
+    Matrix& current() { return entries[static_cast<std::size_t>(top)]; }
+};
+
+struct Colour {
+    float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
+};
+
+// One vertex as the shader takes it: normalised device coordinates, then the
+// colour in bytes, as the framebuffer will hold it.
+struct DrawVertex {
+    float x, y, z;
+    std::uint8_t rgba[4];
+};
+
+struct Vertex {
+    float x, y, z, w;  // clip coordinates
+    Colour colour;
+};
+
+struct Context {
+    MatrixStack modelview;
+    MatrixStack projection;
+    GLenum matrixMode = GL_MODELVIEW;
+    Colour colour;
+    std::array<Colour, stackDepth> savedColours{};
+    int savedColourCount = 0;
+    float lineWidth = 1.0f;
+    std::array<GLint, 4> viewport{0, 0, 0, 0};
+    bool blend = false;
+    bool lighting = false;
+    bool texturing = false;
+
+    GLenum primitive = 0;
+    bool inPrimitive = false;
+    std::vector<Vertex> vertices;        // of the open primitive
+    std::vector<DrawVertex> batch;       // vertices waiting for the next draw
+    std::vector<std::uint16_t> indices;  // their triangles, or their lines
+    GLenum batchMode = GL_TRIANGLES;
+
+    GLuint program = 0;
+    GLuint buffer = 0;
+    GLuint indexBuffer = 0;
+    GLint positionAttribute = -1;
+    GLint colourAttribute = -1;
+};
+
+Context& context() {
+    static Context c;
+    return c;
+}
+
+Matrix& currentMatrix() {
+    Context& c = context();
+    return c.matrixMode == GL_PROJECTION ? c.projection.current() : c.modelview.current();
+}
+
+MatrixStack& currentStack() {
+    Context& c = context();
+    return c.matrixMode == GL_PROJECTION ? c.projection : c.modelview;
+}
+
+// m = m * n, the order in which GL applies a new transformation.
+void multiply(Matrix& m, const Matrix& n) {
+    Matrix r{};
+    for (int col = 0; col < 4; ++col) {
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                sum += m[static_cast<std::size_t>(k * 4 + row)] *
+                       n[static_cast<std::size_t>(col * 4 + k)];
+            }
+            r[static_cast<std::size_t>(col * 4 + row)] = sum;
+        }
+    }
+    m = r;
+}
+
+void transform(const Matrix& m, const float in[4], float out[4]) {
+    for (int row = 0; row < 4; ++row) {
+        out[row] = m[static_cast<std::size_t>(row)] * in[0] +
+                   m[static_cast<std::size_t>(4 + row)] * in[1] +
+                   m[static_cast<std::size_t>(8 + row)] * in[2] +
+                   m[static_cast<std::size_t>(12 + row)] * in[3];
+    }
+}
+
+GLuint compileShader(GLenum kind, const char* source) {
+    const GLuint shader = emscripten_glCreateShader(kind);
+    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    emscripten_glCompileShader(shader);
+    return shader;
+}
+
+constexpr const char* vertexShader =
+    "attribute vec3 position;\n"
+    "attribute vec4 colour;\n"
+    "varying vec4 shade;\n"
+    "void main() { gl_Position = vec4(position, 1.0); shade = colour; }\n";
+
+constexpr const char* fragmentShader =
+    "precision mediump float;\n"
+    "varying vec4 shade;\n"
+    "void main() { gl_FragColor = shade; }\n";
+
+void prepareProgram(Context& c) {
+    if (c.program != 0) {
+        return;
+    }
+    c.program = emscripten_glCreateProgram();
+    emscripten_glAttachShader(c.program, compileShader(GL_VERTEX_SHADER, vertexShader));
+    emscripten_glAttachShader(c.program, compileShader(GL_FRAGMENT_SHADER, fragmentShader));
+    emscripten_glLinkProgram(c.program);
+    c.positionAttribute = emscripten_glGetAttribLocation(c.program, "position");
+    c.colourAttribute = emscripten_glGetAttribLocation(c.program, "colour");
+    emscripten_glGenBuffers(1, &c.buffer);
+    emscripten_glGenBuffers(1, &c.indexBuffer);
+}
+
+// Draws what the batch holds, in the order it was given.
+void flushBatch() {
+    Context& c = context();
+    if (c.indices.empty()) {
+        c.batch.clear();
+        return;
+    }
+    prepareProgram(c);
+    emscripten_glUseProgram(c.program);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, c.buffer);
+    emscripten_glBufferData(GL_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(c.batch.size() * sizeof(DrawVertex)),
+                            c.batch.data(), GL_STREAM_DRAW);
+    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, c.indexBuffer);
+    emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(c.indices.size() * sizeof(std::uint16_t)),
+                            c.indices.data(), GL_STREAM_DRAW);
+    const auto stride = static_cast<GLsizei>(sizeof(DrawVertex));
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(c.positionAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(c.positionAttribute), 3, GL_FLOAT,
+                                     GL_FALSE, stride, nullptr);
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(c.colourAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(c.colourAttribute), 4, GL_UNSIGNED_BYTE,
+                                     GL_TRUE, stride,
+                                     reinterpret_cast<const void*>(offsetof(DrawVertex, rgba)));
+    emscripten_glDrawElements(c.batchMode, static_cast<GLsizei>(c.indices.size()),
+                              GL_UNSIGNED_SHORT, nullptr);
+    c.batch.clear();
+    c.indices.clear();
+}
+
+std::uint8_t colourByte(float v) {
+    return static_cast<std::uint8_t>(std::lround(std::min(1.0f, std::max(0.0f, v)) * 255.0f));
+}
+
+// Room for `count` more vertices of triangles or lines in one draw (indices
+// are 16 bits); a change between the two draws what came before.
+void reserveVertices(std::size_t count, GLenum mode = GL_TRIANGLES) {
+    Context& c = context();
+    if (c.batch.size() + count > 65535 || (mode != c.batchMode && !c.indices.empty())) {
+        flushBatch();
+    }
+    c.batchMode = mode;
+}
+
+std::uint16_t emit(const Vertex& v) {
+    Context& c = context();
+    const float inverseW = 1.0f / v.w;
+    c.batch.push_back({v.x * inverseW,
+                       v.y * inverseW,
+                       v.z * inverseW,
+                       {colourByte(v.colour.r), colourByte(v.colour.g), colourByte(v.colour.b),
+                        colourByte(v.colour.a)}});
+    return static_cast<std::uint16_t>(c.batch.size() - 1);
+}
+
+void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
+    reserveVertices(3);
+    const std::uint16_t i = emit(a);
+    emit(b);
+    emit(c);
+    std::vector<std::uint16_t>& out = context().indices;
+    out.insert(out.end(),
+               {i, static_cast<std::uint16_t>(i + 1), static_cast<std::uint16_t>(i + 2)});
+}
+
+// The segment a-b as the parallelogram a wide line covers: offset by half the
+// width across its major axis, in window pixels turned back into clip units.
+// A line one pixel wide is WebGL's own.
+void emitSegment(const Vertex& a, const Vertex& b) {
+    Context& c = context();
+    if (a.w <= 0.0f || b.w <= 0.0f) {
+        return;  // behind an orthographic view never happens; nothing is drawn
+    }
+    const float width = std::max(1.0f, std::round(c.lineWidth));
+    if (width == 1.0f) {
+        // WebGL's own lines are one pixel wide, and cheaper than a quad.
+        reserveVertices(2, GL_LINES);
+        const std::uint16_t i = emit(a);
+        emit(b);
+        std::vector<std::uint16_t>& out = context().indices;
+        out.insert(out.end(), {i, static_cast<std::uint16_t>(i + 1)});
+        return;
+    }
+    const float vw = static_cast<float>(c.viewport[2]);
+    const float vh = static_cast<float>(c.viewport[3]);
+    if (vw <= 0.0f || vh <= 0.0f) {
+        return;
+    }
+    const float dx = (b.x / b.w - a.x / a.w) * vw;
+    const float dy = (b.y / b.w - a.y / a.w) * vh;
+    float ox = 0.0f;
+    float oy = 0.0f;
+    if (std::fabs(dx) >= std::fabs(dy)) {
+        oy = width / vh;  // half the width in pixels is width / 2, one pixel is 2 / vh in NDC
+    } else {
+        ox = width / vw;
+    }
+    auto shifted = [&](const Vertex& v, float sign) {
+        Vertex s = v;
+        s.x += sign * ox * v.w;
+        s.y += sign * oy * v.w;
+        return s;
+    };
+    reserveVertices(4);
+    const std::uint16_t i = emit(shifted(a, -1.0f));
+    emit(shifted(b, -1.0f));
+    emit(shifted(b, 1.0f));
+    emit(shifted(a, 1.0f));
+    std::vector<std::uint16_t>& out = context().indices;
+    const auto at = [i](int k) { return static_cast<std::uint16_t>(i + k); };
+    out.insert(out.end(), {at(0), at(1), at(2), at(0), at(2), at(3)});
+}
+
+bool sameColour(const Colour& a, const Colour& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+// A segment by the window positions of its ends, either way round.
+struct SegmentKey {
+    float x0, y0, x1, y1;
+    bool operator==(const SegmentKey& o) const {
+        return x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1;
+    }
+};
+
+struct SegmentHash {
+    std::size_t operator()(const SegmentKey& k) const {
+        std::uint32_t h[4];
+        std::memcpy(h, &k, sizeof h);
+        return (h[0] * 0x9E3779B1u) ^ (h[1] * 0x85EBCA77u) ^ (h[2] * 0xC2B2AE3Du) ^
+               (h[3] * 0x27D4EB2Fu);
+    }
+};
+
+SegmentKey keyOf(const Vertex& a, const Vertex& b) {
+    const float ax = a.x / a.w, ay = a.y / a.w, bx = b.x / b.w, by = b.y / b.w;
+    if (ax < bx || (ax == bx && ay <= by)) {
+        return {ax, ay, bx, by};
+    }
+    return {bx, by, ax, ay};
+}
+
+// Separate segments. A primitive of one colour covers the same pixels
+// whatever order its segments come in and however often one is repeated, and
+// a segment seen end on covers none; the marker cubes' edges come twice each,
+// and in the unturned view the back face lies on the front one. Such
+// repeats are drawn once.
+void emitSeparateSegments(const std::vector<Vertex>& v) {
+    const std::size_t n = v.size() - v.size() % 2;
+    bool oneColour = true;
+    for (std::size_t i = 1; i < n && oneColour; ++i) {
+        oneColour = sameColour(v[i].colour, v[0].colour);
+    }
+    static std::unordered_set<SegmentKey, SegmentHash> seen;
+    seen.clear();
+    for (std::size_t i = 0; i < n; i += 2) {
+        if (oneColour) {
+            const SegmentKey k = keyOf(v[i], v[i + 1]);
+            if ((k.x0 == k.x1 && k.y0 == k.y1) || !seen.insert(k).second) {
+                continue;
+            }
+        }
+        emitSegment(v[i], v[i + 1]);
+    }
+}
+
+void emitPrimitive() {
+    Context& c = context();
+    const std::vector<Vertex>& v = c.vertices;
+    const std::size_t n = v.size();
+    switch (c.primitive) {
+        case GL_LINES:
+            emitSeparateSegments(v);
+            break;
+        case GL_LINE_STRIP:
+            for (std::size_t i = 0; i + 1 < n; ++i) {
+                emitSegment(v[i], v[i + 1]);
+            }
+            break;
+        case GL_LINE_LOOP:
+            for (std::size_t i = 0; i + 1 < n; ++i) {
+                emitSegment(v[i], v[i + 1]);
+            }
+            if (n > 1) {
+                emitSegment(v[n - 1], v[0]);
+            }
+            break;
+        case GL_TRIANGLES:
+            for (std::size_t i = 0; i + 2 < n; i += 3) {
+                emitTriangle(v[i], v[i + 1], v[i + 2]);
+            }
+            break;
+        case GL_TRIANGLE_STRIP:
+            for (std::size_t i = 0; i + 2 < n; ++i) {
+                if (i % 2 == 0) {
+                    emitTriangle(v[i], v[i + 1], v[i + 2]);
+                } else {
+                    emitTriangle(v[i + 1], v[i], v[i + 2]);
+                }
+            }
+            break;
+        case GL_TRIANGLE_FAN:
+        case GL_POLYGON:
+            for (std::size_t i = 1; i + 1 < n; ++i) {
+                emitTriangle(v[0], v[i], v[i + 1]);
+            }
+            break;
+        case GL_QUADS:
+            for (std::size_t i = 0; i + 3 < n; i += 4) {
+                emitTriangle(v[i], v[i + 1], v[i + 2]);
+                emitTriangle(v[i], v[i + 2], v[i + 3]);
+            }
+            break;
+        case GL_QUAD_STRIP:
+            for (std::size_t i = 0; i + 3 < n; i += 2) {
+                emitTriangle(v[i], v[i + 1], v[i + 3]);
+                emitTriangle(v[i], v[i + 3], v[i + 2]);
+            }
+            break;
+        default:
+            break;  // points are not drawn by the program
+    }
+}
+
+void setColour(float r, float g, float b, float a) {
+    context().colour = {r, g, b, a};
+}
+
+}  // namespace
+
+extern "C" {
+
+void glBegin(GLenum mode) {
+    Context& c = context();
+    c.primitive = mode;
+    c.inPrimitive = true;
+    c.vertices.clear();
+}
+
+void glEnd() {
+    Context& c = context();
+    if (!c.inPrimitive) {
+        return;
+    }
+    emitPrimitive();
+    c.inPrimitive = false;
+    c.vertices.clear();
+}
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    Context& c = context();
+    if (!c.inPrimitive) {
+        return;
+    }
+    const float object[4] = {x, y, z, 1.0f};
+    float eye[4];
+    float clip[4];
+    transform(c.modelview.current(), object, eye);
+    transform(c.projection.current(), eye, clip);
+    c.vertices.push_back({clip[0], clip[1], clip[2], clip[3], c.colour});
+}
+
+void glVertex2f(GLfloat x, GLfloat y) {
+    glVertex3f(x, y, 0.0f);
+}
+
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    setColour(r, g, b, 1.0f);
+}
+
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    setColour(r, g, b, a);
+}
+
+void glColor3fv(const GLfloat* v) {
+    setColour(v[0], v[1], v[2], 1.0f);
+}
+
+void glColor4fv(const GLfloat* v) {
+    setColour(v[0], v[1], v[2], v[3]);
+}
+
+void glColor3ub(GLubyte r, GLubyte g, GLubyte b) {
+    setColour(r / 255.0f, g / 255.0f, b / 255.0f, 1.0f);
+}
+
+void glNormal3f(GLfloat /*x*/, GLfloat /*y*/, GLfloat /*z*/) {}
+
+void glTexCoord2f(GLfloat /*s*/, GLfloat /*t*/) {}
+
+void glMatrixMode(GLenum mode) {
+    context().matrixMode = mode;
+}
+
+void glLoadIdentity() {
+    currentMatrix() = identity;
+}
+
+void glPushMatrix() {
+    MatrixStack& s = currentStack();
+    if (s.top + 1 < stackDepth) {
+        s.entries[static_cast<std::size_t>(s.top + 1)] = s.current();
+        ++s.top;
+    }
+}
+
+void glPopMatrix() {
+    MatrixStack& s = currentStack();
+    if (s.top > 0) {
+        --s.top;
+    }
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    Matrix t = identity;
+    t[12] = x;
+    t[13] = y;
+    t[14] = z;
+    multiply(currentMatrix(), t);
+}
+
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    Matrix s = identity;
+    s[0] = x;
+    s[5] = y;
+    s[10] = z;
+    multiply(currentMatrix(), s);
+}
+
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    const float length = std::sqrt(x * x + y * y + z * z);
+    if (length == 0.0f) {
+        return;
+    }
+    x /= length;
+    y /= length;
+    z /= length;
+    const float radians = angle * static_cast<float>(M_PI / 180.0);
+    const float s = std::sin(radians);
+    const float c = std::cos(radians);
+    const float t = 1.0f - c;
+    Matrix r = identity;
+    r[0] = x * x * t + c;
+    r[1] = y * x * t + z * s;
+    r[2] = x * z * t - y * s;
+    r[4] = x * y * t - z * s;
+    r[5] = y * y * t + c;
+    r[6] = y * z * t + x * s;
+    r[8] = x * z * t + y * s;
+    r[9] = y * z * t - x * s;
+    r[10] = z * z * t + c;
+    multiply(currentMatrix(), r);
+}
+
+void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble nearVal,
+             GLdouble farVal) {
+    Matrix o = identity;
+    o[0] = static_cast<float>(2.0 / (right - left));
+    o[5] = static_cast<float>(2.0 / (top - bottom));
+    o[10] = static_cast<float>(-2.0 / (farVal - nearVal));
+    o[12] = static_cast<float>(-(right + left) / (right - left));
+    o[13] = static_cast<float>(-(top + bottom) / (top - bottom));
+    o[14] = static_cast<float>(-(farVal + nearVal) / (farVal - nearVal));
+    multiply(currentMatrix(), o);
+}
+
+void glGetFloatv(GLenum name, GLfloat* out) {
+    Context& c = context();
+    switch (name) {
+        case GL_MODELVIEW_MATRIX:
+            std::memcpy(out, c.modelview.current().data(), sizeof(Matrix));
+            break;
+        case GL_PROJECTION_MATRIX:
+            std::memcpy(out, c.projection.current().data(), sizeof(Matrix));
+            break;
+        case GL_CURRENT_COLOR:
+            out[0] = c.colour.r;
+            out[1] = c.colour.g;
+            out[2] = c.colour.b;
+            out[3] = c.colour.a;
+            break;
+        case GL_LINE_WIDTH:
+            out[0] = c.lineWidth;
+            break;
+        default:
+            emscripten_glGetFloatv(name, out);
+            break;
+    }
+}
+
+void glGetIntegerv(GLenum name, GLint* out) {
+    if (name == GL_VIEWPORT) {
+        std::memcpy(out, context().viewport.data(), sizeof(GLint) * 4);
+        return;
+    }
+    emscripten_glGetIntegerv(name, out);
+}
+
+void glPushAttrib(GLbitfield /*mask*/) {
+    Context& c = context();
+    if (c.savedColourCount < stackDepth) {
+        c.savedColours[static_cast<std::size_t>(c.savedColourCount)] = c.colour;
+        ++c.savedColourCount;
+    }
+}
+
+void glPopAttrib() {
+    Context& c = context();
+    if (c.savedColourCount > 0) {
+        --c.savedColourCount;
+        c.colour = c.savedColours[static_cast<std::size_t>(c.savedColourCount)];
+    }
+}
+
+void glLineWidth(GLfloat width) {
+    context().lineWidth = width;
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    flushBatch();
+    context().viewport = {x, y, width, height};
+    emscripten_glViewport(x, y, width, height);
+}
+
+void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    emscripten_glClearColor(r, g, b, a);
+}
+
+void glClear(GLbitfield mask) {
+    // What was drawn before the clear is wiped by it: dropped, not drawn.
+    context().batch.clear();
+    context().indices.clear();
+    emscripten_glClear(mask);
+}
+
+void glFlush() {
+    flushBatch();
+    emscripten_glFlush();
+}
+
+void glFinish() {
+    flushBatch();
+    emscripten_glFinish();
+}
+
+void glEnable(GLenum cap) {
+    Context& c = context();
+    if (cap == GL_LIGHTING) {
+        c.lighting = true;
+    } else if (cap == GL_TEXTURE_2D) {
+        c.texturing = true;
+    } else if (cap == GL_BLEND) {
+        flushBatch();
+        c.blend = true;
+        emscripten_glEnable(cap);
+    }
+}
+
+void glDisable(GLenum cap) {
+    Context& c = context();
+    if (cap == GL_LIGHTING) {
+        c.lighting = false;
+    } else if (cap == GL_TEXTURE_2D) {
+        c.texturing = false;
+    } else if (cap == GL_BLEND) {
+        flushBatch();
+        c.blend = false;
+        emscripten_glDisable(cap);
+    }
+}
+
+GLboolean glIsEnabled(GLenum cap) {
+    const Context& c = context();
+    switch (cap) {
+        case GL_LIGHTING:
+            return c.lighting ? GL_TRUE : GL_FALSE;
+        case GL_TEXTURE_2D:
+            return c.texturing ? GL_TRUE : GL_FALSE;
+        case GL_BLEND:
+            return c.blend ? GL_TRUE : GL_FALSE;
+        default:
+            return GL_FALSE;
+    }
+}
+
+void glBlendFunc(GLenum source, GLenum destination) {
+    flushBatch();
+    emscripten_glBlendFunc(source, destination);
+}
+
+// No display lists on the page: the bitmap fonts that would use them fail to load.
+GLuint glGenLists(GLsizei /*range*/) {
+    return 0;
+}
+void glNewList(GLuint /*list*/, GLenum /*mode*/) {}
+void glEndList() {}
+void glCallList(GLuint /*list*/) {}
+void glCallLists(GLsizei /*n*/, GLenum /*type*/, const GLvoid* /*lists*/) {}
+void glListBase(GLuint /*base*/) {}
+void glDeleteLists(GLuint /*list*/, GLsizei /*range*/) {}
+
+void glGenTextures(GLsizei n, GLuint* names) {
+    emscripten_glGenTextures(n, names);
+}
+void glDeleteTextures(GLsizei n, const GLuint* names) {
+    emscripten_glDeleteTextures(n, names);
+}
+void glBindTexture(GLenum target, GLuint name) {
+    emscripten_glBindTexture(target, name);
+}
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    emscripten_glTexParameteri(target, name, value);
+}
+void glTexImage2D(GLenum /*target*/, GLint /*level*/, GLint /*internalFormat*/, GLsizei /*width*/,
+                  GLsizei /*height*/, GLint /*border*/, GLenum /*format*/, GLenum /*type*/,
+                  const GLvoid* /*pixels*/) {}
+void glPixelStorei(GLenum name, GLint value) {
+    emscripten_glPixelStorei(name, value);
+}
+
+}  // extern "C"
