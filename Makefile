@@ -23,7 +23,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build run test test-asan asan-build soak bench bench-peers fuzz screenshots install package clean web web-serve test-web web-bench
+.PHONY: all deps configure build run test test-asan asan-build soak bench bench-peers fuzz screenshots install package clean web web-serve test-web web-bench web-picture
 
 all: build
 
@@ -106,6 +106,11 @@ web-serve: web
 test-web: web build
 	@scripts/install-deps.sh --web-test
 	scripts/with-display.sh node tests/web/page_test.js $(WEB_BUILD)/site $(BUILD)/tessaveld $(WEB_FUZZ_SECONDS)
+
+# The README's picture of the page, docs/images/web-page.png.
+web-picture: web
+	@scripts/install-deps.sh --web-test
+	node tests/web/page_picture.js $(WEB_BUILD)/site docs/images/web-page.png
 
 # Frame times of the page at 128 points (median and p99).
 web-bench: web

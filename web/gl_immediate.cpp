@@ -184,8 +184,12 @@ void flushBatch() {
     c.indices.clear();
 }
 
+// A colour component as the framebuffer stores it: times 255 in single
+// precision, then to the nearest byte, halves to even (0.3 gives 76, as on
+// the desktop).
 std::uint8_t colourByte(float v) {
-    return static_cast<std::uint8_t>(std::lround(std::min(1.0f, std::max(0.0f, v)) * 255.0f));
+    const float scaled = std::min(1.0f, std::max(0.0f, v)) * 255.0f;
+    return static_cast<std::uint8_t>(std::nearbyint(scaled));
 }
 
 // Room for `count` more vertices of triangles or lines in one draw (indices
@@ -244,17 +248,25 @@ void emitSegment(const Vertex& a, const Vertex& b) {
     }
     const float dx = (b.x / b.w - a.x / a.w) * vw;
     const float dy = (b.y / b.w - a.y / a.w) * vh;
+    // Across the major axis the parallelogram reaches half the width either
+    // side; along it, it starts and ends half a pixel early, so that the
+    // pixel at the start is drawn and the one at the end is not, as a line
+    // leaves out its last pixel.
     float ox = 0.0f;
     float oy = 0.0f;
+    float ax = 0.0f;
+    float ay = 0.0f;
     if (std::fabs(dx) >= std::fabs(dy)) {
-        oy = width / vh;  // half the width in pixels is width / 2, one pixel is 2 / vh in NDC
+        oy = width / vh;  // width / 2 pixels, one pixel being 2 / vh in NDC
+        ax = dx > 0.0f ? -1.0f / vw : 1.0f / vw;
     } else {
         ox = width / vw;
+        ay = dy > 0.0f ? -1.0f / vh : 1.0f / vh;
     }
     auto shifted = [&](const Vertex& v, float sign) {
         Vertex s = v;
-        s.x += sign * ox * v.w;
-        s.y += sign * oy * v.w;
+        s.x += (sign * ox + ax) * v.w;
+        s.y += (sign * oy + ay) * v.w;
         return s;
     };
     reserveVertices(4);
@@ -271,7 +283,7 @@ bool sameColour(const Colour& a, const Colour& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
 
-// A segment by the window positions of its ends, either way round.
+// A segment by the positions of its ends, in the order drawn.
 struct SegmentKey {
     float x0, y0, x1, y1;
     bool operator==(const SegmentKey& o) const {
@@ -289,18 +301,14 @@ struct SegmentHash {
 };
 
 SegmentKey keyOf(const Vertex& a, const Vertex& b) {
-    const float ax = a.x / a.w, ay = a.y / a.w, bx = b.x / b.w, by = b.y / b.w;
-    if (ax < bx || (ax == bx && ay <= by)) {
-        return {ax, ay, bx, by};
-    }
-    return {bx, by, ax, ay};
+    return {a.x / a.w, a.y / a.w, b.x / b.w, b.y / b.w};
 }
 
 // Separate segments. A primitive of one colour covers the same pixels
 // whatever order its segments come in and however often one is repeated, and
-// a segment seen end on covers none; the marker cubes' edges come twice each,
-// and in the unturned view the back face lies on the front one. Such
-// repeats are drawn once.
+// a segment seen end on covers none; in the unturned view the back faces of
+// the marker cubes lie on the front ones, and their edges along the line of
+// sight are points. Such repeats and points are left out.
 void emitSeparateSegments(const std::vector<Vertex>& v) {
     const std::size_t n = v.size() - v.size() % 2;
     bool oneColour = true;

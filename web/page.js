@@ -61,7 +61,9 @@ var Module = {
   },
   traceWritten: showTrace,
   onRuntimeInitialized: function() { afterEvent(); },
-  onExit: function(status) {
+  onExit: function(code) {
+    // The status as a shell reports the desktop program's: its low eight bits.
+    var status = code & 255;
     ended = true;
     if (Module.stopEvents) Module.stopEvents();
     document.querySelectorAll('#menu button').forEach(function(b) { b.disabled = true; });

@@ -1,0 +1,253 @@
+// Drives one session of clicks, drags and keys in two places: the web page
+// in headless Chromium and the desktop program under X (xdotool), and reads
+// back what each shows as raw RGB, 800 x 600, rows from the top.
+'use strict';
+const {execFileSync, spawn} = require('child_process');
+const fs = require('fs');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+const serve = require('../../web/serve.js');
+
+const width = 800;
+const height = 600;
+const title = 'Tessaveld by Morvane 2002/12/27';
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Raw RGB of an image file's bytes in any format ImageMagick reads.
+function rawRgb(bytes, format) {
+  return execFileSync('convert', [`${format}:-`, '-depth', '8', 'rgb:-'], {input: bytes,
+    maxBuffer: 64 << 20});
+}
+
+// Chromium as root, headless, with software WebGL and no network of its own.
+async function launchBrowser() {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-gl=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--no-first-run', '--disable-quic', '--window-size=1400,1000'],
+  });
+}
+
+class WebSession {
+  constructor(browser, url) {
+    this.browser = browser;
+    this.url = url;
+    this.errors = [];
+    this.ended = null;
+  }
+
+  async open() {
+    this.page = await this.browser.newPage();
+    this.page.on('pageerror', (e) => this.errors.push(e.message));
+    this.page.on('console', (m) => {
+      if (m.type() === 'error' && !/GPU stall/.test(m.text())) this.errors.push(m.text());
+    });
+    await this.page.setViewport({width: 1400, height: 1000});
+    await this.page.goto(this.url);
+    await this.page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun === true,
+        {timeout: 30000});
+    this.canvas = await this.page.$('#canvas');
+    // The page lays the canvas out on whole pixels; the pointer goes to whole
+    // pixels of it, as the desktop's does.
+    const box = await this.canvas.boundingBox();
+    this.box = {x: Math.round(box.x), y: Math.round(box.y)};
+    if (this.box.x !== box.x || this.box.y !== box.y) {
+      this.errors.push(`the canvas lies at (${box.x}, ${box.y}), off the pixel grid`);
+    }
+    await this.frames();
+  }
+
+  // Two animation frames: a redisplay asked for is drawn and shown.
+  async frames() {
+    await this.page.evaluate(() => new Promise((r) => requestAnimationFrame(() =>
+      requestAnimationFrame(r))));
+  }
+
+  async move(x, y) {
+    await this.page.mouse.move(this.box.x + x, this.box.y + y);
+  }
+
+  async click(x, y, button = 'left') {
+    await this.move(x, y);
+    await this.page.mouse.down({button});
+    await this.page.mouse.up({button});
+    await this.frames();
+  }
+
+  // A drag with the button held, in the given number of even steps.
+  async drag(x0, y0, x1, y1, button = 'left', steps = 10) {
+    await this.move(x0, y0);
+    await this.page.mouse.down({button});
+    for (let i = 1; i <= steps; ++i) {
+      await this.move(Math.round(x0 + (x1 - x0) * i / steps), Math.round(y0 + (y1 - y0) * i / steps));
+    }
+    await this.page.mouse.up({button});
+    await this.frames();
+  }
+
+  async key(k) {
+    const names = {' ': 'Space', Escape: 'Escape'};
+    await this.page.keyboard.press(names[k] || k);
+    await this.frames();
+  }
+
+  async button(label) {
+    await this.page.evaluate((text) => {
+      const b = [...document.querySelectorAll('#menu button')].find((e) => e.textContent === text);
+      b.click();
+    }, label);
+    await this.frames();
+  }
+
+  async panel() {
+    await sleep(20);
+    return this.page.evaluate(() => JSON.parse(UTF8ToString(Module._tessaveld_panel())));
+  }
+
+  async pixels() {
+    await this.frames();
+    return rawRgb(await this.canvas.screenshot({type: 'png'}), 'png');
+  }
+
+  async trace() {
+    return this.page.evaluate(() => {
+      try {
+        return FS.readFile('debug.txt', {encoding: 'utf8'});
+      } catch (e) {
+        return null;
+      }
+    });
+  }
+
+  async endedStatus() {
+    return this.page.evaluate(() => (document.getElementById('ended').hidden ? null :
+      document.body.dataset.exitStatus));
+  }
+
+  async close() {
+    await this.page.close();
+  }
+}
+
+// The desktop program, started from the repository root (where it finds its
+// font and writes debug.txt) under the current X display.
+class DesktopSession {
+  constructor(program, root) {
+    this.program = program;
+    this.root = root;
+  }
+
+  x(...args) {
+    return execFileSync('xdotool', args, {encoding: 'utf8'}).trim();
+  }
+
+  async open() {
+    for (let attempt = 0; attempt < 3; ++attempt) {
+      this.process = spawn(this.program, [], {cwd: this.root, stdio: 'ignore'});
+      this.exit = new Promise((resolve) => this.process.on('exit', (code) => resolve(code)));
+      for (let i = 0; i < 200 && !this.window; ++i) {
+        try {
+          this.window = this.x('search', '--name', `^${title}$`).split('\n')[0];
+        } catch (e) {
+          await sleep(100);
+        }
+      }
+      if (this.window) break;
+      this.process.kill();
+    }
+    if (!this.window) throw new Error('the desktop window did not appear');
+    // No window manager: the window opens at (-1, -1); the whole of it on screen.
+    this.x('windowmove', '--sync', this.window, '0', '0');
+    await sleep(300);
+  }
+
+  async move(x, y) {
+    this.x('mousemove', '--window', this.window, String(x), String(y));
+    await sleep(30);
+  }
+
+  async click(x, y, button = 'left') {
+    this.x('mousemove', '--window', this.window, String(x), String(y), 'click',
+        button === 'right' ? '3' : '1');
+    await sleep(150);
+  }
+
+  async drag(x0, y0, x1, y1, button = 'left', steps = 10) {
+    const b = button === 'right' ? '3' : '1';
+    await this.move(x0, y0);
+    this.x('mousedown', b);
+    await sleep(50);
+    for (let i = 1; i <= steps; ++i) {
+      await this.move(Math.round(x0 + (x1 - x0) * i / steps), Math.round(y0 + (y1 - y0) * i / steps));
+    }
+    this.x('mouseup', b);
+    await sleep(150);
+  }
+
+  async key(k) {
+    const names = {' ': 'space', ',': 'comma', '.': 'period', '<': 'less', '>': 'greater',
+      Escape: 'Escape'};
+    this.x('key', names[k] || k);
+    await sleep(150);
+  }
+
+  async pixels() {
+    await sleep(400);
+    return rawRgb(execFileSync('xwd', ['-silent', '-id', this.window], {maxBuffer: 64 << 20}), 'xwd');
+  }
+
+  trace() {
+    const file = path.join(this.root, 'debug.txt');
+    return fs.existsSync(file) ? fs.readFileSync(file, 'utf8') : null;
+  }
+
+  async close() {
+    if (this.process.exitCode === null) this.process.kill();
+    await this.exit;
+  }
+}
+
+// Every non-background pixel of one picture that has no pixel of the same
+// colour (each channel within `tolerance` levels) within one pixel in the
+// other; both ways. The background is the colour of the top-left corner.
+function unmatchedPixels(a, b, tolerance = 0) {
+  const misses = [];
+  const check = (from, to, label) => {
+    const bg = [from[0], from[1], from[2]];
+    for (let y = 0; y < height; ++y) {
+      for (let x = 0; x < width; ++x) {
+        const i = (y * width + x) * 3;
+        if (from[i] === bg[0] && from[i + 1] === bg[1] && from[i + 2] === bg[2]) continue;
+        let found = false;
+        for (let dy = -1; dy <= 1 && !found; ++dy) {
+          for (let dx = -1; dx <= 1 && !found; ++dx) {
+            const xx = x + dx;
+            const yy = y + dy;
+            if (xx < 0 || yy < 0 || xx >= width || yy >= height) continue;
+            const j = (yy * width + xx) * 3;
+            found = Math.abs(to[j] - from[i]) <= tolerance &&
+                Math.abs(to[j + 1] - from[i + 1]) <= tolerance &&
+                Math.abs(to[j + 2] - from[i + 2]) <= tolerance;
+          }
+        }
+        if (!found) misses.push(`${label} (${x}, ${y}) rgb(${from[i]}, ${from[i + 1]}, ${from[i + 2]})`);
+      }
+    }
+  };
+  check(a, b, 'only on the page');
+  check(b, a, 'only on the desktop');
+  return misses;
+}
+
+function nonBackground(rgb) {
+  let count = 0;
+  for (let i = 0; i < rgb.length; i += 3) {
+    if (rgb[i] !== rgb[0] || rgb[i + 1] !== rgb[1] || rgb[i + 2] !== rgb[2]) ++count;
+  }
+  return count;
+}
+
+module.exports = {launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
+  sleep, width, height};

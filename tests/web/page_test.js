@@ -1,0 +1,291 @@
+// The web page end to end, in headless Chromium beside the desktop program:
+//   node tests/web/page_test.js SITE_DIR DESKTOP_PROGRAM [FUZZ_SECONDS]
+// Needs an X display for the desktop program (scripts/with-display.sh).
+'use strict';
+const path = require('path');
+const {launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve, sleep} =
+    require('./driver.js');
+
+const root = path.resolve(__dirname, '../..');
+const site = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
+const program = path.resolve(process.argv[3] || path.join(root, 'build/tessaveld'));
+const fuzzSeconds = Number(process.argv[4] || 60);
+
+let failures = 0;
+function check(what, ok, detail = '') {
+  if (ok) {
+    console.log(`ok: ${what}`);
+  } else {
+    failures += 1;
+    console.log(`FAIL: ${what}${detail ? `\n  ${detail}` : ''}`);
+  }
+}
+
+// Six points well apart, clear of the parameter bar.
+const hexagon = [[120, 420], [220, 180], [380, 470], [520, 150], [650, 400], [720, 250]];
+const KNOT_1_X = 275;  // handle of knot 1: degree 3, six points
+const BAR_Y = 575;
+
+async function enter(s, points = hexagon) {
+  for (const [x, y] of points) await s.click(x, y);
+}
+
+async function keys(s, text) {
+  for (const k of text) await s.key(k);
+}
+
+// Sessions drawn on both sides and compared; `here` leaves the pointer where
+// the last step put it (a frame of its own that a hover would replace).
+const sessions = [
+  {name: 'lagrange', run: async (s) => { await enter(s, hexagon.slice(0, 5)); await s.key('5'); }},
+  {name: 'bezier', run: async (s) => { await enter(s); await s.key('4'); }},
+  {name: 'bezier elevation', run: async (s) => { await enter(s); await keys(s, '4e'); }},
+  {name: 'bezier reduction family', run: async (s) => { await enter(s); await keys(s, '4l'); }},
+  {name: 'bspline cubic', run: async (s) => { await enter(s); await keys(s, '6ww'); }},
+  {name: 'bspline turned', run: async (s) => {
+    await enter(s); await keys(s, '6ww'); await s.drag(300, 300, 600, 500, 'right');
+  }},
+  {name: 'knot insertion', here: true, run: async (s) => {
+    await enter(s); await keys(s, '6ww'); await s.move(KNOT_1_X, BAR_Y); await s.key('i');
+  }},
+  {name: 'rbf mq1', run: async (s) => { await enter(s); await s.key('3'); }},
+  {name: 'rbf mq3 degree 2', run: async (s) => { await enter(s); await keys(s, '3bw'); }},
+  {name: 'subdivision NR4', here: true, run: async (s) => { await enter(s); await s.key('s'); }},
+  {name: 'subdivision D-D', here: true, run: async (s) => { await enter(s); await keys(s, 'as'); }},
+  {name: 'subdivision UNR4', here: true, run: async (s) => { await enter(s); await keys(s, 'aas'); }},
+  {name: 'subdivision rbf4', here: true, run: async (s) => { await enter(s); await keys(s, 'aaas'); }},
+  {name: 'subdivision rbf6', here: true, run: async (s) => {
+    await enter(s); await keys(s, 'aaaas');
+  }},
+  {name: 'subdivision twice, then the curve', run: async (s) => {
+    await enter(s); await keys(s, 'ss4');
+  }},
+];
+
+// The trace of two RBF steps, as the desktop writes it.
+const traceSession = async (s) => {
+  await enter(s);
+  await keys(s, 'paaas');  // trace on, rbf4, one step
+  await keys(s, 'as');     // rbf6, one step
+  await s.key('p');        // trace off: the file is complete
+};
+
+// Unmatched pixels allowed, as a share of those drawn.
+const unmatchedShare = 0.005;
+let worst = 0;
+
+async function sameAsDesktop(browser, url) {
+  for (const session of sessions) {
+    const web = new WebSession(browser, url);
+    await web.open();
+    await session.run(web);
+    if (!session.here) await web.move(790, 10);
+    const page = await web.pixels();
+    await web.close();
+
+    const desktop = new DesktopSession(program, root);
+    await desktop.open();
+    await session.run(desktop);
+    if (!session.here) await desktop.move(790, 10);
+    const native = await desktop.pixels();
+    await desktop.close();
+
+    // The two renderers may part at the end pixels of a wide line, where one
+    // line overlaps another of a different colour; the rest must match.
+    const misses = unmatchedPixels(page, native);
+    const drawn = Math.max(nonBackground(page), nonBackground(native));
+    const allowed = Math.floor(drawn * unmatchedShare);
+    check(`${session.name}: the page draws what the desktop draws (${drawn} pixels drawn, ` +
+          `${misses.length} unmatched, at most ${allowed})`,
+    misses.length <= allowed && nonBackground(page) > 0,
+    `the first: ${misses.slice(0, 8).join('; ')}`);
+    worst = Math.max(worst, misses.length / drawn);
+    check(`${session.name}: no page error`, web.errors.length === 0, web.errors.join('; '));
+  }
+  console.log(`largest share unmatched: ${(100 * worst).toFixed(3)} %`);
+}
+
+async function traceAsDesktop(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  await traceSession(web);
+  const pageTrace = await web.trace();
+  const shown = await web.page.$eval('#trace-text', (e) => e.textContent);
+  await web.close();
+
+  const desktop = new DesktopSession(program, root);
+  await desktop.open();
+  await traceSession(desktop);
+  await desktop.close();
+  const nativeTrace = desktop.trace();
+
+  check('trace: the desktop wrote one', nativeTrace !== null && nativeTrace.length > 1000);
+  const a = (pageTrace || '').split('\n');
+  const b = (nativeTrace || '').split('\n');
+  const differing = [];
+  for (let i = 0; i < Math.max(a.length, b.length); ++i) {
+    if (a[i] !== b[i]) differing.push(`line ${i + 1}: page "${a[i]}" desktop "${b[i]}"`);
+  }
+  check(`trace: debug.txt equals the desktop's byte for byte (${b.length} lines)`,
+      pageTrace === nativeTrace, differing.slice(0, 5).join('\n  '));
+  check('trace: the page shows the file', shown === pageTrace);
+}
+
+const menu = ['clear', 'reload', 'RBF', 'bezier', 'lagrange', 'B-spline', 'subdivision',
+  'delete point'];
+
+// Each button does what its digit key does, and what the entry is for.
+async function buttonsAndDigits(browser, url) {
+  const expected = {
+    'clear': (p) => p.points === 0,
+    'reload': (p) => p.points === 6,
+    'RBF': (p) => p.mode === 'RBF',
+    'bezier': (p) => p.mode === 'Bezier',
+    'lagrange': (p) => p.mode === 'Lagrange',
+    'B-spline': (p) => p.mode === 'B-spline',
+    'subdivision': (p) => p.points === 12 && p.mode === 'none',
+    'delete point': (p) => p.points === 5,
+  };
+  for (let i = 0; i < menu.length; ++i) {
+    const results = [];
+    for (const how of ['button', 'digit']) {
+      const web = new WebSession(browser, url);
+      await web.open();
+      await enter(web);
+      // Over the last point, the one "delete point" deletes.
+      await web.move(...hexagon[5]);
+      if (how === 'button') {
+        await web.button(menu[i]);
+      } else {
+        await web.key(String(i + 1));
+      }
+      await web.move(...hexagon[5]);
+      results.push({panel: await web.panel(), pixels: await web.pixels()});
+      await web.close();
+    }
+    check(`"${menu[i]}": the button and digit ${i + 1} do the same`,
+        JSON.stringify(results[0].panel) === JSON.stringify(results[1].panel) &&
+        results[0].pixels.equals(results[1].pixels), JSON.stringify(results.map((r) => r.panel)));
+    check(`"${menu[i]}": does what the menu entry does`, expected[menu[i]](results[0].panel),
+        JSON.stringify(results[0].panel));
+  }
+}
+
+async function clicksAndView(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  const labels = await web.page.$$eval('#menu button', (bs) => bs.map((b) => b.textContent));
+  check('the nine menu entries are buttons', JSON.stringify(labels) ===
+      JSON.stringify([...menu.slice(0, 2), 'RBF', 'bezier', 'lagrange', 'B-spline', 'subdivision',
+        'delete point', 'quit']), labels.join(', '));
+  await enter(web, hexagon.slice(0, 3));
+  check('three clicks make three points', (await web.panel()).points === 3);
+  await enter(web, hexagon.slice(3));
+  // The bar takes the colour the frame before left; space first, so that
+  // both pictures follow a frame of the same kind.
+  await web.key('6');
+  await web.key(' ');
+  await web.move(...hexagon[0]);
+  await web.move(790, 10);
+  const before = await web.pixels();
+  await web.drag(300, 300, 500, 400, 'right');
+  await web.move(790, 10);
+  const turned = await web.pixels();
+  check('right drag turns the view', !turned.equals(before));
+  check('right drag adds no point', (await web.panel()).points === 6);
+  await web.key(' ');
+  await web.move(...hexagon[0]);
+  await web.move(790, 10);
+  check('space turns it back', (await web.pixels()).equals(before));
+  await web.key('p');
+  check('the panel shows the trace switched on', (await web.panel()).trace === true);
+  await web.close();
+}
+
+async function ending(browser, url) {
+  for (const [how, status] of [['Escape', '255'], ['quit', '1']]) {
+    const web = new WebSession(browser, url);
+    await web.open();
+    await enter(web, hexagon.slice(0, 2));
+    if (how === 'Escape') {
+      await web.key('Escape');
+    } else {
+      await web.button('quit');
+    }
+    await sleep(100);
+    check(`${how} ends the program with status ${status} and the page says so`,
+        (await web.endedStatus()) === status);
+    const text = await web.page.$eval('#ended-text', (e) => e.textContent);
+    check(`${how}: the page offers to start again`, /exit status/.test(text) &&
+        await web.page.$eval('#restart', (e) => !e.hidden));
+    const drawn = await web.pixels();
+    await web.click(400, 300);
+    await web.key('4');
+    check(`${how}: nothing answers afterwards`, (await web.pixels()).equals(drawn));
+    check(`${how}: no page error`, web.errors.length === 0, web.errors.join('; '));
+    await web.page.click('#restart');
+    await web.page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun === true &&
+      document.getElementById('ended').hidden, {timeout: 30000});
+    check(`${how}: start again gives a fresh program`, true);
+    await web.close();
+  }
+}
+
+// A minute of random clicks, drags, keys and buttons (never Esc or quit):
+// the page keeps running and reports no error.
+async function randomMinute(browser, url) {
+  let seed = 12345;
+  const random = (n) => {
+    seed = (seed * 1103515245 + 12345) % 2147483648;
+    return seed % n;
+  };
+  const keyChoices = [...'0123456789 ,<.>abcdehijlmnpqrsw'];
+  const web = new WebSession(browser, url);
+  await web.open();
+  const end = Date.now() + fuzzSeconds * 1000;
+  let events = 0;
+  while (Date.now() < end) {
+    const choice = random(10);
+    const x = random(800);
+    const y = random(600);
+    if (choice < 4) {
+      await web.click(x, y);
+    } else if (choice < 5) {
+      await web.drag(x, y, random(800), random(600), random(2) ? 'left' : 'right', 3);
+    } else if (choice < 8) {
+      await web.key(keyChoices[random(keyChoices.length)]);
+    } else if (choice < 9) {
+      await web.button(menu[random(menu.length)]);
+    } else {
+      await web.move(x, y);
+    }
+    events += 1;
+  }
+  const alive = await web.panel();
+  check(`random input for ${fuzzSeconds} s (${events} events): the page still runs`,
+      typeof alive.points === 'number' && (await web.endedStatus()) === null);
+  check('random input: no page error', web.errors.length === 0, web.errors.slice(0, 3).join('; '));
+  await web.close();
+}
+
+(async () => {
+  const server = await serve(site, 0);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await launchBrowser();
+  try {
+    await clicksAndView(browser, url);
+    await buttonsAndDigits(browser, url);
+    await ending(browser, url);
+    await sameAsDesktop(browser, url);
+    await traceAsDesktop(browser, url);
+    if (fuzzSeconds > 0) await randomMinute(browser, url);
+  } catch (e) {
+    failures += 1;
+    console.log(`FAIL: ${e.stack}`);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  console.log(failures === 0 ? 'web page: all checks passed' : `${failures} check(s) failed`);
+  process.exit(failures === 0 ? 0 : 1);
+})();
