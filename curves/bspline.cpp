@@ -1,6 +1,5 @@
 #include "curves/bspline.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -105,8 +104,19 @@ int findSpan(const float* t, int n, int d, float u) {
     return lo;
 }
 
-// Two lanes of double precision; the arithmetic on them is lane by lane, so
-// every lane rounds exactly as the scalar expression would.
+// The span of u as above, given the span s of an earlier parameter: the
+// samples increase, so the span of the next one is s or a little past it.
+int nextSpan(const float* t, int n, int d, int s, float u) {
+    if (u < t[s]) {
+        return findSpan(t, n, d, u);
+    }
+    while (s < n - 1 && !(u < t[s + 1])) {
+        ++s;
+    }
+    return s;
+}
+
+// Two lanes of double precision, computed lane by lane.
 using Lanes = double __attribute__((vector_size(16)));
 
 Lanes loadLanes(const double* p) {
@@ -119,77 +129,76 @@ void storeLanes(double* p, const Lanes& v) {
     std::memcpy(p, &v, sizeof v);
 }
 
-// x / y lane by lane, and 0 where y is 0: the term of a zero-length span
-// vanishes. Two floats differ by zero in double exactly when they are equal;
-// such a lane divides by one, so that no lane divides by zero.
-Lanes spanQuotients(const Lanes& x, const Lanes& y) {
-    const auto empty = y == 0.0;
-    const Lanes one = {1.0, 1.0};
-    const Lanes q = x / (empty ? one : y);
-    return empty ? Lanes{} : q;
+// Knots in double, as every difference of the recursion takes them, and one
+// more place: the evaluation reads a pair of knots at a time, and the last
+// pair may reach one past the end (see evalOnSpan).
+using KnotsInDouble = std::array<double, maxPoints + 1>;
+
+KnotsInDouble knotsInDouble(const BsplineView& curve) {
+    KnotsInDouble tt;
+    for (int i = 0; i < curve.knotCount; ++i) {
+        tt[i] = static_cast<double>(curve.knots[i]);
+    }
+    tt[curve.knotCount] = tt[curve.knotCount - 1];
+    return tt;
 }
 
-// The curve at u in the domain [t[d], t[n]] of an ordered knot list, from
-// the basis functions over the span of u alone; tt holds the knots in double.
-// Each non-zero N(i, k) takes exactly the operations of the full table,
-// N(i, k - 1) a + N(i + 1, k - 1) b with a = (u - t[i]) / (t[i+k-1] - t[i])
-// and b = (t[i+k] - u) / (t[i+k] - t[i+1]), and the terms the table adds
-// beyond these are zeros, which leave every partial sum as it was: the result
-// is the table's to the last bit. Outside the domain a sum of underflowed
-// terms can be -0, which a zero term of the table would turn into +0; that is
-// one reason the span is used on the domain only.
-Point3 evalOnSpan(const BsplineView& curve, const double* tt, float u) {
-    const int n = curve.pointCount;
+// The curve at u in span s, t[s] <= u < t[s + 1], of an ordered knot list
+// whose knots tt holds in double. On level j only N(s - j, j + 1) ..
+// N(s, j + 1) can be non-zero, and of the recursion's two terms,
+//   N(i, j + 1) = (u - t[i]) / (t[i + j] - t[i]) N(i, j)
+//               + (t[i + j + 1] - u) / (t[i + j + 1] - t[i + 1]) N(i + 1, j),
+// the quotient N(i, j) / (t[i + j] - t[i]) enters both N(i, j + 1) and
+// N(i - 1, j + 1): de Boor's triangle, one division per value where the
+// recursion makes two. Every difference the triangle divides by contains the
+// non-empty span s and is not 0; where the recursion would divide by a
+// zero-length span, the value it multiplies is a zero beyond the triangle, and
+// the quotient is taken as 0.
+Point3 evalOnSpan(const BsplineView& curve, const KnotsInDouble& tt, int s, float u) {
     const int d = curve.degree;
-    // Right-end rule: N(n - 1, k) is 1 at u == t[n] on every level, and the
-    // functions of lower index see only it, never the spans beyond t[n].
-    const bool atRightEnd = u == curve.knots[n];
-    const int s = atRightEnd ? n - 1 : findSpan(curve.knots, n, d, u);
-    // basis[i - first] holds N(i, k) for i = s - d .. s; the entry past the end
-    // is N(s + 1, k), which is zero on every level.
-    const int first = s - d;
-    std::array<double, maxPoints + 1> basis;
-    std::fill_n(basis.begin(), d + 2, 0.0);
-    basis[d] = 1.0;
     const double ud = u;
     const Lanes uu = {ud, ud};
-    for (int k = 2; k <= d + 1; ++k) {
-        // Level k is non-zero only for i = s - k + 1 .. s; at the right end
-        // N(n - 1, k) keeps its 1.
-        const int lo = s - k + 1;
-        const int hi = atRightEnd ? n - 2 : s;
-        // Two steps at once, i and i + 1: the a of both and the b of both are
-        // each one two-lane division of neighbouring knots, and the divisions
-        // are what the evaluation waits on. Both lanes read N(., k - 1) before
-        // either is overwritten.
-        Lanes a{};
-        Lanes b{};
-        int i = lo;
-        for (; i + 1 <= hi; i += 2) {
-            // Repeated knots (the clamped ends) give runs of steps with the
-            // same knots, hence the same quotients: the pair shares them with
-            // the pair before when t[i - 2 .. i + 2] and t[i + k - 3 .. i + k + 1]
-            // are runs of equal knots, which ordered knots reduce to their ends.
-            if (i == lo || tt[i - 2] != tt[i + 2] || tt[i + k - 3] != tt[i + k + 1]) {
-                const Lanes low = loadLanes(tt + i);
-                const Lanes high = loadLanes(tt + i + k);
-                a = spanQuotients(uu - low, loadLanes(tt + i + k - 1) - low);
-                b = spanQuotients(high - uu, high - loadLanes(tt + i + 1));
+    // level[r] holds N(s - j + r, j + 1) after level j, r = 0 .. j, and level
+    // j + 1 a 0 on odd j. Each level runs from the top down, a pair of entries
+    // at a time, so that it reads the level before whole; the pairs start at
+    // even r on every level, where the level before stored them. The top pair
+    // of an even level is also kept in top, where the next level starts.
+    std::array<double, maxPoints + 1> level;
+    Lanes top = {1.0, 0.0};
+    storeLanes(level.data(), top);
+    const double* upper = tt.data() + (s + 1);
+    for (int j = 1; j <= d; ++j) {
+        // knots[r] = t[s - j + r] and upper[r] = t[s + 1 + r]: entry r of the
+        // level before is N(s - j + 1 + r, j), over t[s + 1 + r] - knots[r + 1].
+        const double* knots = tt.data() + (s - j);
+        // q holds the quotients of entries r and r + 1 of the level before:
+        // on odd levels entry j of the level before is a 0 beyond the
+        // triangle, on even ones entries j and j + 1 are.
+        int r = j & ~1;
+        Lanes q{};
+        if (r < j) {
+            q[0] = top[0] / (upper[r] - knots[r + 1]);
+        }
+        for (; r > 0; r -= 2) {
+            const Lanes below = loadLanes(level.data() + r - 2) /
+                                (loadLanes(upper + r - 2) - loadLanes(knots + r - 1));
+            const Lanes shifted = {below[1], q[0]};
+            const Lanes entries =
+                (uu - loadLanes(knots + r)) * shifted + (loadLanes(upper + r) - uu) * q;
+            storeLanes(level.data() + r, entries);
+            if (r == j) {
+                top = entries;
             }
-            double* level = basis.data() + (i - first);
-            storeLanes(level, loadLanes(level) * a + loadLanes(level + 1) * b);
+            q = below;
         }
-        if (i <= hi) {
-            const Lanes q =
-                spanQuotients(Lanes{ud, tt[i + k]} - Lanes{tt[i], ud},
-                              Lanes{tt[i + k - 1], tt[i + k]} - Lanes{tt[i], tt[i + 1]});
-            const int j = i - first;
-            basis[j] = basis[j] * q[0] + basis[j + 1] * q[1];
-        }
+        const Lanes shifted = {0.0, q[0]};
+        const Lanes entries = (uu - loadLanes(knots)) * shifted + (loadLanes(upper) - uu) * q;
+        storeLanes(level.data(), entries);
     }
+    const int first = s - d;
     Point3 out;
     for (int i = first; i <= s; ++i) {
-        const double w = basis[i - first];
+        const double w = level[i - first];
         for (int c = 0; c < dimension; ++c) {
             out[c] = static_cast<float>(out[c] + w * curve.points[i][c]);
         }
@@ -197,22 +206,18 @@ Point3 evalOnSpan(const BsplineView& curve, const double* tt, float u) {
     return out;
 }
 
-// The knots in double, as every difference of the recursion takes them.
-void knotsInDouble(const BsplineView& curve, std::array<double, maxPoints>& tt) {
-    for (int i = 0; i < curve.knotCount; ++i) {
-        tt[i] = static_cast<double>(curve.knots[i]);
-    }
-}
-
-// The span evaluation applies: ordered knots and u in the domain (NaN is not).
+// The span evaluation applies: ordered knots and u in the domain short of its
+// right end (NaN is not). The right end keeps the table, whose rule there sets
+// the last basis function to 1 however the end knots fall.
 bool onSpan(const BsplineView& curve, bool ordered, float u) {
-    return ordered && domainStart(curve) <= u && u <= domainEnd(curve);
+    return ordered && domainStart(curve) <= u && u < domainEnd(curve);
 }
 
 }  // namespace
 
 // The Cox-de Boor recursion as defined, kept plain: it is the reference the
-// table and the span evaluation above must match, and it costs up to 2^k calls.
+// table above matches to the last bit and the span evaluation to rounding, and
+// it costs up to 2^k calls.
 double bsplineBasis(const float* t, int n, int i, int k, float u) {
     if (i == n - 1 && u == t[n]) {
         return 1.0;
@@ -257,9 +262,9 @@ Point3 evalBspline(const BsplineView& curve, float u) {
     if (!onSpan(curve, knotsOrdered(curve), u)) {
         return evalByTable(curve, u);
     }
-    std::array<double, maxPoints> tt;
-    knotsInDouble(curve, tt);
-    return evalOnSpan(curve, tt.data(), u);
+    const KnotsInDouble tt = knotsInDouble(curve);
+    const int s = findSpan(curve.knots, curve.pointCount, curve.degree, u);
+    return evalOnSpan(curve, tt, s, u);
 }
 
 void sampleBsplineCurve(const BsplineView& curve, Point3* out) {
@@ -267,13 +272,19 @@ void sampleBsplineCurve(const BsplineView& curve, Point3* out) {
         return;
     }
     const bool ordered = knotsOrdered(curve);
-    std::array<double, maxPoints> tt;
-    knotsInDouble(curve, tt);
+    const KnotsInDouble tt = knotsInDouble(curve);
+    const int n = curve.pointCount;
+    const int d = curve.degree;
     const float lo = domainStart(curve);
     const float hi = domainEnd(curve);
+    int s = d;
     for (int k = 0; k < curveSegments; ++k) {
         const float u = static_cast<float>(k) / static_cast<float>(curveSegments) * (hi - lo) + lo;
-        out[k] =
-            onSpan(curve, ordered, u) ? evalOnSpan(curve, tt.data(), u) : evalByTable(curve, u);
+        if (onSpan(curve, ordered, u)) {
+            s = nextSpan(curve.knots, n, d, s, u);
+            out[k] = evalOnSpan(curve, tt, s, u);
+        } else {
+            out[k] = evalByTable(curve, u);
+        }
     }
 }

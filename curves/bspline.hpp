@@ -30,10 +30,13 @@ float bsplineParameter(const BsplineView& curve, float animT);
 // animation marker is shown.
 bool insideBsplineDomain(const BsplineView& curve, float u);
 
-// Sum of N(i, d+1)(u) times control point i over i = 0..n-1, with every basis
-// value bit for bit that of bsplineBasis but each computed once, and on an
-// ordered knot list only the d + 1 that can be non-zero at u (O(d^2) per point
-// after a search for the span). (0, 0, 0) unless the curve is defined.
+// Sum of N(i, d+1)(u) times control point i over i = 0..n-1. Inside the
+// domain of an ordered knot list, only the d + 1 basis values that can be
+// non-zero at u are computed (O(d^2) per point after a search for the span),
+// with one division per value where bsplineBasis makes two: they round
+// differently from it, by a few units in the last place of a double. Elsewhere
+// (the right end of the domain, outside it, knots out of order) every value is
+// bsplineBasis's to the last bit. (0, 0, 0) unless the curve is defined.
 Point3 evalBspline(const BsplineView& curve, float u);
 
 // The curve points the drawing samples: out[k] = evalBspline at
