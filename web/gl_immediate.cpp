@@ -69,6 +69,7 @@ struct Context {
 
     GLenum primitive = 0;
     bool inPrimitive = false;
+    Matrix combined = identity;          // projection times modelview, for the open primitive
     std::vector<Vertex> vertices;        // of the open primitive
     std::vector<DrawVertex> batch;       // vertices waiting for the next draw
     std::vector<std::uint16_t> indices;  // their triangles, or their lines
@@ -213,7 +214,10 @@ std::uint16_t emit(const Vertex& v) {
     return static_cast<std::uint16_t>(c.batch.size() - 1);
 }
 
+void endRun();
+
 void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
+    endRun();
     reserveVertices(3);
     const std::uint16_t i = emit(a);
     emit(b);
@@ -225,22 +229,8 @@ void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
 
 // The segment a-b as the parallelogram a wide line covers: offset by half the
 // width across its major axis, in window pixels turned back into clip units.
-// A line one pixel wide is WebGL's own.
-void emitSegment(const Vertex& a, const Vertex& b) {
-    Context& c = context();
-    if (a.w <= 0.0f || b.w <= 0.0f) {
-        return;  // behind an orthographic view never happens; nothing is drawn
-    }
-    const float width = std::max(1.0f, std::round(c.lineWidth));
-    if (width == 1.0f) {
-        // WebGL's own lines are one pixel wide, and cheaper than a quad.
-        reserveVertices(2, GL_LINES);
-        const std::uint16_t i = emit(a);
-        emit(b);
-        std::vector<std::uint16_t>& out = context().indices;
-        out.insert(out.end(), {i, static_cast<std::uint16_t>(i + 1)});
-        return;
-    }
+void emitQuad(const Vertex& a, const Vertex& b, float width) {
+    const Context& c = context();
     const float vw = static_cast<float>(c.viewport[2]);
     const float vh = static_cast<float>(c.viewport[3]);
     if (vw <= 0.0f || vh <= 0.0f) {
@@ -283,6 +273,346 @@ bool sameColour(const Colour& a, const Colour& b) {
     return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
 }
 
+// A long run of wide segments of one colour: the construction of de
+// Casteljau at 128 points draws 8,128 of them. Without blending, the pixels of
+// such a run are simply the union of the pixels of its segments, whatever
+// their order. The software rasteriser of the browser pays about a
+// microsecond per triangle whatever its size, so a long run is rasterised
+// here instead, into a mask of the window, by the same parallelogram rule,
+// and drawn as one rectangle that keeps the masked pixels.
+constexpr std::size_t rasterisedRun = 2048;
+
+struct Segment {
+    Vertex a, b;
+};
+
+struct Run {
+    std::vector<Segment> segments;
+    Colour colour;
+    float width = 0.0f;
+};
+
+Run& pendingRun() {
+    static Run run;
+    return run;
+}
+
+// Square tiles of the mask: only those holding a marked pixel are drawn.
+constexpr int tileShift = 5;
+constexpr int tileSize = 1 << tileShift;
+
+struct Mask {
+    std::vector<std::uint8_t> pixels;  // one byte a pixel, rows from the bottom
+    std::vector<std::uint8_t> tiles;   // one byte a tile: it holds a marked pixel
+    int width = 0;
+    int height = 0;
+    int tileColumns = 0;
+    int tileRows = 0;
+    std::vector<float> rectangles;  // two triangles per row of marked tiles
+    GLuint texture = 0;
+    GLuint program = 0;
+    GLuint buffer = 0;
+    GLint positionAttribute = -1;
+    GLint colourUniform = -1;
+    GLint sizeUniform = -1;
+};
+
+Mask& mask() {
+    static Mask m;
+    return m;
+}
+
+constexpr const char* maskVertexShader =
+    "attribute vec2 position;\n"
+    "void main() { gl_Position = vec4(position, 0.0, 1.0); }\n";
+
+constexpr const char* maskFragmentShader =
+    "precision mediump float;\n"
+    "uniform sampler2D mask;\n"
+    "uniform vec2 size;\n"
+    "uniform vec4 colour;\n"
+    "void main() {\n"
+    "  gl_FragColor = vec4(colour.rgb, texture2D(mask, gl_FragCoord.xy / size).r);\n"
+    "}\n";
+
+void prepareMask(Mask& m, int width, int height) {
+    if (m.program == 0) {
+        m.program = emscripten_glCreateProgram();
+        emscripten_glAttachShader(m.program, compileShader(GL_VERTEX_SHADER, maskVertexShader));
+        emscripten_glAttachShader(m.program, compileShader(GL_FRAGMENT_SHADER, maskFragmentShader));
+        emscripten_glLinkProgram(m.program);
+        m.positionAttribute = emscripten_glGetAttribLocation(m.program, "position");
+        m.colourUniform = emscripten_glGetUniformLocation(m.program, "colour");
+        m.sizeUniform = emscripten_glGetUniformLocation(m.program, "size");
+        emscripten_glGenBuffers(1, &m.buffer);
+        emscripten_glGenTextures(1, &m.texture);
+    }
+    emscripten_glBindTexture(GL_TEXTURE_2D, m.texture);
+    if (m.width != width || m.height != height) {
+        m.width = width;
+        m.height = height;
+        m.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        m.tileColumns = (width + tileSize - 1) / tileSize;
+        m.tileRows = (height + tileSize - 1) / tileSize;
+        m.tiles.assign(static_cast<std::size_t>(m.tileColumns * m.tileRows), 0);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, width, height, 0, GL_LUMINANCE,
+                                GL_UNSIGNED_BYTE, m.pixels.data());
+    }
+}
+
+// The pixel rows or columns, within 0 .. limit - 1, whose centres k + 1/2 lie
+// in [lo, hi).
+void centresWithin(float lo, float hi, int limit, int& first, int& end) {
+    const float f = std::ceil(lo - 0.5f);
+    const float e = std::ceil(hi - 0.5f);
+    first = static_cast<int>(std::max(0.0f, std::min(f, static_cast<float>(limit))));
+    end = static_cast<int>(std::max(0.0f, std::min(e, static_cast<float>(limit))));
+}
+
+// Marks the pixels of one segment's parallelogram (window coordinates, y up):
+// along the major axis from half a pixel before the start to half a pixel
+// before the end, across it half the width either side of the line.
+struct Bounds {
+    int left, right, bottom, top;  // inclusive; empty while right < left
+};
+
+void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float width, Bounds& b) {
+    const float dx = x1 - x0;
+    const float dy = y1 - y0;
+    const float half = width / 2.0f;
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    const float along0 = xMajor ? x0 : y0;
+    const float along1 = xMajor ? x1 : y1;
+    const float across0 = xMajor ? y0 : x0;
+    const float across1 = xMajor ? y1 : x1;
+    const float step = along1 - along0;
+    if (step == 0.0f) {
+        return;
+    }
+    const float back = step > 0.0f ? -0.5f : 0.5f;
+    const int alongLimit = xMajor ? m.width : m.height;
+    const int acrossLimit = xMajor ? m.height : m.width;
+    int first = 0;
+    int end = 0;
+    centresWithin(std::min(along0, along1) + back, std::max(along0, along1) + back, alongLimit,
+                  first, end);
+    const float slope = (across1 - across0) / step;
+    // A line of whole width covers the same number of pixels in every column
+    // (row); away from the window's edges they need no clipping.
+    const int count = static_cast<int>(width);
+    const bool whole = static_cast<float>(count) == width;
+    const float lowest = std::min(across0, across1) - half - 1.0f;
+    const float highest = std::max(across0, across1) + half + 1.0f;
+    const bool clear = whole && lowest >= 0.0f && highest < static_cast<float>(acrossLimit);
+    const std::size_t w = static_cast<std::size_t>(m.width);
+    std::uint8_t* const pixels = m.pixels.data();
+    int lowestMarked = acrossLimit;
+    int highestMarked = -1;
+    for (int k = first; k < end; ++k) {
+        const float centre = static_cast<float>(k) + 0.5f - back;
+        const float across = across0 + (centre - along0) * slope;
+        int lo = 0;
+        int hi = 0;
+        if (clear) {
+            lo = static_cast<int>(std::ceil(across - half - 0.5f));
+            hi = lo + count;
+        } else {
+            centresWithin(across - half, across + half, acrossLimit, lo, hi);
+            if (lo >= hi) {
+                continue;
+            }
+        }
+        lowestMarked = std::min(lowestMarked, lo);
+        highestMarked = std::max(highestMarked, hi - 1);
+        if (xMajor) {
+            std::uint8_t* p =
+                pixels + static_cast<std::size_t>(lo) * w + static_cast<std::size_t>(k);
+            for (int j = lo; j < hi; ++j, p += w) {
+                *p = 255;
+            }
+            for (int t = lo >> tileShift; t <= (hi - 1) >> tileShift; ++t) {
+                m.tiles[static_cast<std::size_t>(t * m.tileColumns + (k >> tileShift))] = 1;
+            }
+        } else {
+            std::uint8_t* p = pixels + static_cast<std::size_t>(k) * w;
+            std::fill(p + lo, p + hi, std::uint8_t{255});
+            for (int t = lo >> tileShift; t <= (hi - 1) >> tileShift; ++t) {
+                m.tiles[static_cast<std::size_t>((k >> tileShift) * m.tileColumns + t)] = 1;
+            }
+        }
+    }
+    if (highestMarked < 0) {
+        return;
+    }
+    if (xMajor) {
+        b.left = std::min(b.left, first);
+        b.right = std::max(b.right, end - 1);
+        b.bottom = std::min(b.bottom, lowestMarked);
+        b.top = std::max(b.top, highestMarked);
+    } else {
+        b.bottom = std::min(b.bottom, first);
+        b.top = std::max(b.top, end - 1);
+        b.left = std::min(b.left, lowestMarked);
+        b.right = std::max(b.right, highestMarked);
+    }
+}
+
+// Whether the run lies where the mask can take it: finite, inside the depth
+// range (the mask knows no clipping in depth).
+bool rasterisable(const Run& run) {
+    for (const Segment& s : run.segments) {
+        for (const Vertex* v : {&s.a, &s.b}) {
+            const float z = v->z / v->w;
+            if (!(v->w > 0.0f) || !std::isfinite(v->x / v->w) || !std::isfinite(v->y / v->w) ||
+                !(z >= -1.0f && z <= 1.0f)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void drawRunThroughMask(const Run& run) {
+    Context& c = context();
+    const std::array<GLint, 4>& view = c.viewport;
+    Mask& m = mask();
+    prepareMask(m, view[2], view[3]);
+    const auto toWindowX = [&](const Vertex& v) {
+        return (v.x / v.w + 1.0f) * 0.5f * static_cast<float>(view[2]);
+    };
+    const auto toWindowY = [&](const Vertex& v) {
+        return (v.y / v.w + 1.0f) * 0.5f * static_cast<float>(view[3]);
+    };
+    Bounds b{m.width, -1, m.height, -1};
+    for (const Segment& s : run.segments) {
+        rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
+                         run.width, b);
+    }
+    if (b.right < b.left) {
+        return;
+    }
+    const int bottom = b.bottom;
+    const int top = b.top;
+    const std::size_t rowStart =
+        static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, bottom, m.width, top - bottom + 1, GL_LUMINANCE,
+                               GL_UNSIGNED_BYTE, m.pixels.data() + rowStart);
+    std::fill(m.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
+              m.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(top + 1) *
+                                                             static_cast<std::size_t>(m.width)),
+              std::uint8_t{0});
+
+    // Each row of consecutive marked tiles as one rectangle, two triangles;
+    // the tile marks are cleared for the next run.
+    m.rectangles.clear();
+    const auto ndcX = [&](int x) {
+        return 2.0f * static_cast<float>(std::min(x, m.width)) / static_cast<float>(m.width) - 1.0f;
+    };
+    const auto ndcY = [&](int y) {
+        return 2.0f * static_cast<float>(std::min(y, m.height)) / static_cast<float>(m.height) -
+               1.0f;
+    };
+    for (int row = bottom >> tileShift; row <= top >> tileShift; ++row) {
+        std::uint8_t* marks = m.tiles.data() + static_cast<std::size_t>(row * m.tileColumns);
+        for (int col = 0; col < m.tileColumns; ++col) {
+            if (marks[col] == 0) {
+                continue;
+            }
+            int end = col;
+            while (end < m.tileColumns && marks[end] != 0) {
+                marks[end] = 0;
+                ++end;
+            }
+            const float x0 = ndcX(col << tileShift);
+            const float x1 = ndcX(end << tileShift);
+            const float y0 = ndcY(row << tileShift);
+            const float y1 = ndcY((row + 1) << tileShift);
+            m.rectangles.insert(m.rectangles.end(),
+                                {x0, y0, x1, y0, x1, y1, x0, y0, x1, y1, x0, y1});
+            col = end;
+        }
+    }
+    emscripten_glUseProgram(m.program);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, m.buffer);
+    emscripten_glBufferData(GL_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(m.rectangles.size() * sizeof(float)),
+                            m.rectangles.data(), GL_STREAM_DRAW);
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(m.positionAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(m.positionAttribute), 2, GL_FLOAT,
+                                     GL_FALSE, 0, nullptr);
+    if (c.colourAttribute >= 0 && c.colourAttribute != m.positionAttribute) {
+        emscripten_glDisableVertexAttribArray(static_cast<GLuint>(c.colourAttribute));
+    }
+    const auto level = [](float v) { return static_cast<float>(colourByte(v)) / 255.0f; };
+    emscripten_glUniform4f(m.colourUniform, level(run.colour.r), level(run.colour.g),
+                           level(run.colour.b), level(run.colour.a));
+    emscripten_glUniform2f(m.sizeUniform, static_cast<float>(m.width),
+                           static_cast<float>(m.height));
+    emscripten_glEnable(GL_BLEND);
+    emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 2));
+    emscripten_glDisable(GL_BLEND);
+}
+
+// Draws the pending run: short ones as parallelograms in the batch, long ones
+// through the mask, after everything drawn before them.
+void endRun() {
+    Run& pending = pendingRun();
+    if (pending.segments.empty()) {
+        return;
+    }
+    Run run;
+    std::swap(run, pending);
+    if (run.segments.size() >= rasterisedRun && rasterisable(run) && context().viewport[2] > 0 &&
+        context().viewport[3] > 0 && !context().blend) {
+        // What came before goes to the GPU now, to be drawn while the run is
+        // rasterised here.
+        flushBatch();
+        emscripten_glFlush();
+        drawRunThroughMask(run);
+    } else {
+        for (const Segment& s : run.segments) {
+            emitQuad(s.a, s.b, run.width);
+        }
+    }
+    run.segments.clear();
+    std::swap(run.segments, pending.segments);  // keeps the storage
+}
+
+void emitSegment(const Vertex& a, const Vertex& b) {
+    Context& c = context();
+    if (a.w <= 0.0f || b.w <= 0.0f) {
+        return;  // behind an orthographic view never happens; nothing is drawn
+    }
+    const float width = std::max(1.0f, std::round(c.lineWidth));
+    Run& run = pendingRun();
+    if (width == 1.0f || !sameColour(a.colour, b.colour)) {
+        endRun();
+        if (width > 1.0f) {
+            emitQuad(a, b, width);
+            return;
+        }
+        // WebGL's own lines are one pixel wide, and cheaper than a quad.
+        reserveVertices(2, GL_LINES);
+        const std::uint16_t i = emit(a);
+        emit(b);
+        std::vector<std::uint16_t>& out = context().indices;
+        out.insert(out.end(), {i, static_cast<std::uint16_t>(i + 1)});
+        return;
+    }
+    if (!run.segments.empty() && (run.width != width || !sameColour(run.colour, a.colour))) {
+        endRun();
+    }
+    run.colour = a.colour;
+    run.width = width;
+    run.segments.push_back({a, b});
+}
+
 // A segment by the positions of its ends, in the order drawn.
 struct SegmentKey {
     float x0, y0, x1, y1;
@@ -309,18 +639,25 @@ SegmentKey keyOf(const Vertex& a, const Vertex& b) {
 // a segment seen end on covers none; in the unturned view the back faces of
 // the marker cubes lie on the front ones, and their edges along the line of
 // sight are points. Such repeats and points are left out.
+constexpr std::size_t repeatSearchSegments = 256;
+
 void emitSeparateSegments(const std::vector<Vertex>& v) {
     const std::size_t n = v.size() - v.size() % 2;
     bool oneColour = true;
     for (std::size_t i = 1; i < n && oneColour; ++i) {
         oneColour = sameColour(v[i].colour, v[0].colour);
     }
+    // Repeats are looked for in the large primitives (the markers' edges);
+    // in a small one they would cost more than they save.
+    const bool findRepeats = oneColour && n >= 2 * repeatSearchSegments;
     static std::unordered_set<SegmentKey, SegmentHash> seen;
-    seen.clear();
+    if (findRepeats) {
+        seen.clear();
+    }
     for (std::size_t i = 0; i < n; i += 2) {
         if (oneColour) {
             const SegmentKey k = keyOf(v[i], v[i + 1]);
-            if ((k.x0 == k.x1 && k.y0 == k.y1) || !seen.insert(k).second) {
+            if ((k.x0 == k.x1 && k.y0 == k.y1) || (findRepeats && !seen.insert(k).second)) {
                 continue;
             }
         }
@@ -396,6 +733,9 @@ extern "C" {
 
 void glBegin(GLenum mode) {
     Context& c = context();
+    // The matrices cannot change inside a primitive.
+    c.combined = c.projection.current();
+    multiply(c.combined, c.modelview.current());
     c.primitive = mode;
     c.inPrimitive = true;
     c.vertices.clear();
@@ -417,10 +757,8 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
         return;
     }
     const float object[4] = {x, y, z, 1.0f};
-    float eye[4];
     float clip[4];
-    transform(c.modelview.current(), object, eye);
-    transform(c.projection.current(), eye, clip);
+    transform(c.combined, object, clip);
     c.vertices.push_back({clip[0], clip[1], clip[2], clip[3], c.colour});
 }
 
@@ -581,6 +919,7 @@ void glLineWidth(GLfloat width) {
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    endRun();
     flushBatch();
     context().viewport = {x, y, width, height};
     emscripten_glViewport(x, y, width, height);
@@ -592,17 +931,20 @@ void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
 
 void glClear(GLbitfield mask) {
     // What was drawn before the clear is wiped by it: dropped, not drawn.
+    pendingRun().segments.clear();
     context().batch.clear();
     context().indices.clear();
     emscripten_glClear(mask);
 }
 
 void glFlush() {
+    endRun();
     flushBatch();
     emscripten_glFlush();
 }
 
 void glFinish() {
+    endRun();
     flushBatch();
     emscripten_glFinish();
 }
@@ -614,6 +956,7 @@ void glEnable(GLenum cap) {
     } else if (cap == GL_TEXTURE_2D) {
         c.texturing = true;
     } else if (cap == GL_BLEND) {
+        endRun();
         flushBatch();
         c.blend = true;
         emscripten_glEnable(cap);
@@ -627,6 +970,7 @@ void glDisable(GLenum cap) {
     } else if (cap == GL_TEXTURE_2D) {
         c.texturing = false;
     } else if (cap == GL_BLEND) {
+        endRun();
         flushBatch();
         c.blend = false;
         emscripten_glDisable(cap);
@@ -648,6 +992,7 @@ GLboolean glIsEnabled(GLenum cap) {
 }
 
 void glBlendFunc(GLenum source, GLenum destination) {
+    endRun();
     flushBatch();
     emscripten_glBlendFunc(source, destination);
 }
