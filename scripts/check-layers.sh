@@ -2,7 +2,10 @@
 # Checks that the layers depend on each other in one direction only:
 #  - numeric/, curves/ and subdivision/ are pure mathematics: no GL or GLUT
 #    header and nothing from app/ or render/;
-#  - the files of font/ include each other without a circle.
+#  - the files of font/ include each other without a circle;
+#  - only web/ knows the browser build: no emscripten header and no
+#    __EMSCRIPTEN__ test anywhere else (the two builds differ behind
+#    app/platform.hpp).
 # Usage: scripts/check-layers.sh [root]   (default: the repository root)
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -37,6 +40,14 @@ if [ -d font ]; then
         status=1
     fi
 fi
+
+for dir in app render curves subdivision numeric font; do
+    [ -d "$dir" ] || continue
+    while IFS= read -r hit; do
+        echo "browser build outside web/: $hit"
+        status=1
+    done < <(grep -nE '__EMSCRIPTEN__|[<"]emscripten(/|\.h)' "$dir"/*.hpp "$dir"/*.cpp 2>/dev/null || true)
+done
 
 if [ "$status" -eq 0 ]; then
     echo "layers: one way"

@@ -49,4 +49,13 @@ printf '#include "font/draw.hpp"\n' >>"$tmp/tree/font/settings.hpp"
 printf '#pragma once\n' >"$tmp/tree/font/draw.hpp"
 expect fail "font/ circle through three files"
 
+make_tree
+printf '#ifdef __EMSCRIPTEN__\n#endif\n' >>"$tmp/tree/curves/curve.cpp"
+expect fail "a browser test outside web/"
+
+make_tree
+mkdir -p "$tmp/tree/render"
+printf '#include <emscripten.h>\n' >"$tmp/tree/render/draw.cpp"
+expect fail "the emscripten header in render/"
+
 "$check"
