@@ -315,6 +315,7 @@ struct Mask {
     GLint positionAttribute = -1;
     GLint colourUniform = -1;
     GLint sizeUniform = -1;
+    GLint originUniform = -1;
 };
 
 Mask& mask() {
@@ -329,10 +330,11 @@ constexpr const char* maskVertexShader =
 constexpr const char* maskFragmentShader =
     "precision mediump float;\n"
     "uniform sampler2D mask;\n"
+    "uniform vec2 origin;\n"
     "uniform vec2 size;\n"
     "uniform vec4 colour;\n"
     "void main() {\n"
-    "  gl_FragColor = vec4(colour.rgb, texture2D(mask, gl_FragCoord.xy / size).r);\n"
+    "  gl_FragColor = vec4(colour.rgb, texture2D(mask, (gl_FragCoord.xy - origin) / size).r);\n"
     "}\n";
 
 void prepareMask(Mask& m, int width, int height) {
@@ -344,6 +346,7 @@ void prepareMask(Mask& m, int width, int height) {
         m.positionAttribute = emscripten_glGetAttribLocation(m.program, "position");
         m.colourUniform = emscripten_glGetUniformLocation(m.program, "colour");
         m.sizeUniform = emscripten_glGetUniformLocation(m.program, "size");
+        m.originUniform = emscripten_glGetUniformLocation(m.program, "origin");
         emscripten_glGenBuffers(1, &m.buffer);
         emscripten_glGenTextures(1, &m.texture);
     }
@@ -553,6 +556,8 @@ void drawRunThroughMask(const Run& run) {
                            level(run.colour.b), level(run.colour.a));
     emscripten_glUniform2f(m.sizeUniform, static_cast<float>(m.width),
                            static_cast<float>(m.height));
+    emscripten_glUniform2f(m.originUniform, static_cast<float>(view[0]),
+                           static_cast<float>(view[1]));
     emscripten_glEnable(GL_BLEND);
     emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 2));
