@@ -298,7 +298,7 @@ Run& pendingRun() {
 }
 
 // Square tiles of the mask: only those holding a marked pixel are drawn.
-constexpr int tileShift = 5;
+constexpr int tileShift = 4;
 constexpr int tileSize = 1 << tileShift;
 
 struct Mask {
@@ -415,7 +415,36 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
     std::uint8_t* const pixels = m.pixels.data();
     int lowestMarked = acrossLimit;
     int highestMarked = -1;
-    for (int k = first; k < end; ++k) {
+    if (clear && first < end) {
+        // The common case, kept lean: no clipping, a fixed count a column,
+        // and the lowest and highest pixels at the two ends of the line.
+        const std::size_t acrossStep = xMajor ? w : 1;
+        const std::size_t alongStep = xMajor ? 1 : w;
+        const auto tileIndex = [&](int along, int acrossPixel) {
+            const int column = (xMajor ? along : acrossPixel) >> tileShift;
+            const int row = (xMajor ? acrossPixel : along) >> tileShift;
+            return static_cast<std::size_t>(row * m.tileColumns + column);
+        };
+        const auto lowAt = [&](int k) {
+            const float centre = static_cast<float>(k) + 0.5f - back;
+            return static_cast<int>(std::ceil(across0 + (centre - along0) * slope - half - 0.5f));
+        };
+        for (int k = first; k < end; ++k) {
+            const int lo = lowAt(k);
+            std::uint8_t* p = pixels + static_cast<std::size_t>(lo) * acrossStep +
+                              static_cast<std::size_t>(k) * alongStep;
+            for (int j = 0; j < count; ++j, p += acrossStep) {
+                *p = 255;
+            }
+            m.tiles[tileIndex(k, lo)] = 1;
+            m.tiles[tileIndex(k, lo + count - 1)] = 1;
+        }
+        const int atFirst = lowAt(first);
+        const int atLast = lowAt(end - 1);
+        lowestMarked = std::min(atFirst, atLast);
+        highestMarked = std::max(atFirst, atLast) + count - 1;
+    }
+    for (int k = clear ? end : first; k < end; ++k) {
         const float centre = static_cast<float>(k) + 0.5f - back;
         const float across = across0 + (centre - along0) * slope;
         int lo = 0;
