@@ -301,9 +301,15 @@ Run& pendingRun() {
 constexpr int tileShift = 4;
 constexpr int tileSize = 1 << tileShift;
 
+constexpr std::size_t yPadding = 8;
+
 struct Mask {
     std::vector<std::uint8_t> pixels;  // one byte a pixel, rows from the bottom
     std::vector<std::uint8_t> tiles;   // one byte a tile: it holds a marked pixel
+    // The middle pixels of the columns (rows) of lines of odd width along x
+    // (along y), widened to the full width once all lines are in.
+    std::vector<std::uint8_t> xCentres;
+    std::vector<std::uint8_t> yCentres;
     int width = 0;
     int height = 0;
     int tileColumns = 0;
@@ -358,6 +364,9 @@ void prepareMask(Mask& m, int width, int height) {
         m.tileColumns = (width + tileSize - 1) / tileSize;
         m.tileRows = (height + tileSize - 1) / tileSize;
         m.tiles.assign(static_cast<std::size_t>(m.tileColumns * m.tileRows), 0);
+        m.xCentres.assign(m.pixels.size(), 0);
+        // Eight zero bytes before and after: reads of eight at an offset stay inside.
+        m.yCentres.assign(m.pixels.size() + 2 * yPadding, 0);
         emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -417,27 +426,30 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
     int highestMarked = -1;
     if (clear && first < end) {
         // The common case, kept lean: no clipping, a fixed count a column,
-        // and the lowest and highest pixels at the two ends of the line.
+        // and the lowest and highest pixels at the two ends of the line. An
+        // odd count marks only its middle pixel; widenCentres adds the rest.
         const std::size_t acrossStep = xMajor ? w : 1;
         const std::size_t alongStep = xMajor ? 1 : w;
-        const auto tileIndex = [&](int along, int acrossPixel) {
-            const int column = (xMajor ? along : acrossPixel) >> tileShift;
-            const int row = (xMajor ? acrossPixel : along) >> tileShift;
-            return static_cast<std::size_t>(row * m.tileColumns + column);
-        };
         const auto lowAt = [&](int k) {
             const float centre = static_cast<float>(k) + 0.5f - back;
             return static_cast<int>(std::ceil(across0 + (centre - along0) * slope - half - 0.5f));
         };
-        for (int k = first; k < end; ++k) {
-            const int lo = lowAt(k);
-            std::uint8_t* p = pixels + static_cast<std::size_t>(lo) * acrossStep +
-                              static_cast<std::size_t>(k) * alongStep;
-            for (int j = 0; j < count; ++j, p += acrossStep) {
-                *p = 255;
+        if (count % 2 == 1 && count / 2 <= static_cast<int>(yPadding)) {
+            std::uint8_t* const centres =
+                (xMajor ? m.xCentres.data() : m.yCentres.data() + yPadding) +
+                static_cast<std::size_t>(count / 2) * acrossStep;
+            for (int k = first; k < end; ++k) {
+                centres[static_cast<std::size_t>(lowAt(k)) * acrossStep +
+                        static_cast<std::size_t>(k) * alongStep] = 1;
             }
-            m.tiles[tileIndex(k, lo)] = 1;
-            m.tiles[tileIndex(k, lo + count - 1)] = 1;
+        } else {
+            for (int k = first; k < end; ++k) {
+                std::uint8_t* p = pixels + static_cast<std::size_t>(lowAt(k)) * acrossStep +
+                                  static_cast<std::size_t>(k) * alongStep;
+                for (int j = 0; j < count; ++j, p += acrossStep) {
+                    *p = 255;
+                }
+            }
         }
         const int atFirst = lowAt(first);
         const int atLast = lowAt(end - 1);
@@ -466,15 +478,9 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
             for (int j = lo; j < hi; ++j, p += w) {
                 *p = 255;
             }
-            for (int t = lo >> tileShift; t <= (hi - 1) >> tileShift; ++t) {
-                m.tiles[static_cast<std::size_t>(t * m.tileColumns + (k >> tileShift))] = 1;
-            }
         } else {
             std::uint8_t* p = pixels + static_cast<std::size_t>(k) * w;
             std::fill(p + lo, p + hi, std::uint8_t{255});
-            for (int t = lo >> tileShift; t <= (hi - 1) >> tileShift; ++t) {
-                m.tiles[static_cast<std::size_t>((k >> tileShift) * m.tileColumns + t)] = 1;
-            }
         }
     }
     if (highestMarked < 0) {
@@ -508,6 +514,72 @@ bool rasterisable(const Run& run) {
     return true;
 }
 
+std::uint64_t load8(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Rows bottom .. top of the mask: each middle pixel of a line along x
+// widened by `radius` pixels up and down, of a line along y left and right,
+// into the pixels, eight at a time; every tile that then holds a marked pixel
+// is marked, and the middle pixels are cleared. Middle pixels keep `radius`
+// clear of the window's edges (the lean path takes only such lines), so the
+// bytes read across a row's end are zeros of the next row or of the padding.
+void widenCentres(Mask& m, int radius, int bottom, int top) {
+    const std::size_t w = static_cast<std::size_t>(m.width);
+    const std::size_t chunks = w / 8;
+    for (int y = bottom; y <= top; ++y) {
+        std::uint8_t* row = m.pixels.data() + static_cast<std::size_t>(y) * w;
+        const std::uint8_t* ys = m.yCentres.data() + yPadding + static_cast<std::size_t>(y) * w;
+        const int tileRow = y >> tileShift;
+        for (std::size_t c = 0; c < chunks; ++c) {
+            const std::size_t x = c * 8;
+            std::uint64_t v = load8(row + x);
+            for (int d = -radius; d <= radius; ++d) {
+                const int yy = y + d;
+                if (yy >= 0 && yy < m.height) {
+                    v |= load8(m.xCentres.data() + static_cast<std::size_t>(yy) * w + x);
+                }
+                v |= load8(ys + static_cast<std::ptrdiff_t>(x) + d);
+            }
+            if (v != 0) {
+                // Marked bytes become 255, as the pixels are.
+                v = ((v | (v >> 1) | (v >> 2) | (v >> 3) | (v >> 4) | (v >> 5) | (v >> 6) |
+                      (v >> 7)) &
+                     0x0101010101010101ULL) *
+                    0xFF;
+                std::memcpy(row + x, &v, sizeof v);
+                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
+            }
+        }
+        // A width that is not a multiple of eight: the last pixels one by one.
+        for (std::size_t x = chunks * 8; x < w; ++x) {
+            std::uint8_t v = row[x];
+            for (int d = -radius; d <= radius; ++d) {
+                const int yy = y + d;
+                const std::ptrdiff_t xx = static_cast<std::ptrdiff_t>(x) + d;
+                if (yy >= 0 && yy < m.height) {
+                    v |= m.xCentres[static_cast<std::size_t>(yy) * w + x];
+                }
+                if (xx >= 0 && static_cast<std::size_t>(xx) < w) {
+                    v |= ys[xx];
+                }
+            }
+            if (v != 0) {
+                row[x] = 255;
+                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
+            }
+        }
+    }
+    const std::size_t first = static_cast<std::size_t>(bottom) * w;
+    const std::size_t end = static_cast<std::size_t>(top + 1) * w;
+    std::fill(m.xCentres.begin() + static_cast<std::ptrdiff_t>(first),
+              m.xCentres.begin() + static_cast<std::ptrdiff_t>(end), std::uint8_t{0});
+    std::fill(m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + first),
+              m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + end), std::uint8_t{0});
+}
+
 void drawRunThroughMask(const Run& run) {
     Context& c = context();
     const std::array<GLint, 4>& view = c.viewport;
@@ -529,6 +601,7 @@ void drawRunThroughMask(const Run& run) {
     }
     const int bottom = b.bottom;
     const int top = b.top;
+    widenCentres(m, static_cast<int>(run.width) / 2, bottom, top);
     const std::size_t rowStart =
         static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
