@@ -1,16 +1,21 @@
 // The part of OpenGL 1.1 that the program draws with, for the web page, on
-// WebGL. Every primitive between glBegin and glEnd is turned on the processor
-// into triangles in clip coordinates, wide lines included, and appended to
-// one array; the array goes to the GPU in a single draw when the frame is
-// flushed, the screen cleared, or the blending changes. One shader passes
-// position and colour through.
+// WebGL. Every primitive between glBegin and glEnd is transformed on the
+// processor and appended to one batch of triangles (or of WebGL's own lines,
+// for lines one pixel wide); a batch goes to the GPU in one draw when the
+// frame is flushed, the kind of primitive changes, or the blending changes.
+// The projection is the window's glOrtho: w stays 1, and vertices go to the
+// GPU in normalised device coordinates.
 //
-// Lines follow the rule of non-antialiased wide lines: a line of width w
+// Wide lines follow the rule of non-antialiased wide lines: a line of width w
 // covers, in each column it crosses (each row, if it is steeper than 45
-// degrees), the w pixels centred on it, as the desktop's lines do; WebGL
-// itself draws every line 1 pixel wide. There is no lighting, no depth
-// buffer and no texturing (the page has no bitmap fonts: glGenLists fails,
-// which their loader reports as a failed load).
+// degrees), the w pixels centred on it, from its first pixel up to but not
+// including its last, as the desktop's lines do; WebGL itself draws every
+// line 1 pixel wide. They become parallelograms in the batch, or, for a long
+// run of one colour, pixels of a mask rasterised here (see endRun).
+//
+// There is no lighting, no depth buffer and no texturing (the page has no
+// bitmap fonts: glGenLists fails, which their loader reports as a failed
+// load).
 
 #include <GL/gl.h>
 #include <emscripten.h>
@@ -279,7 +284,7 @@ bool sameColour(const Colour& a, const Colour& b) {
 // their order. The software rasteriser of the browser pays about a
 // microsecond per triangle whatever its size, so a long run is rasterised
 // here instead, into a mask of the window, by the same parallelogram rule,
-// and drawn as one rectangle that keeps the masked pixels.
+// and drawn as the tiles of the window that hold masked pixels.
 constexpr std::size_t rasterisedRun = 2048;
 
 struct Segment {
@@ -301,6 +306,8 @@ Run& pendingRun() {
 constexpr int tileShift = 4;
 constexpr int tileSize = 1 << tileShift;
 
+// Zero bytes before and after the plane of middle pixels of lines along y,
+// which is read eight bytes at a time at offsets of up to this many.
 constexpr std::size_t yPadding = 8;
 
 struct Mask {
@@ -333,8 +340,14 @@ constexpr const char* maskVertexShader =
     "attribute vec2 position;\n"
     "void main() { gl_Position = vec4(position, 0.0, 1.0); }\n";
 
+// The mask is addressed pixel by pixel: half precision could not tell 800
+// columns apart.
 constexpr const char* maskFragmentShader =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
+    "precision highp float;\n"
+    "#else\n"
     "precision mediump float;\n"
+    "#endif\n"
     "uniform sampler2D mask;\n"
     "uniform vec2 origin;\n"
     "uniform vec2 size;\n"
@@ -385,13 +398,22 @@ void centresWithin(float lo, float hi, int limit, int& first, int& end) {
     end = static_cast<int>(std::max(0.0f, std::min(e, static_cast<float>(limit))));
 }
 
-// Marks the pixels of one segment's parallelogram (window coordinates, y up):
-// along the major axis from half a pixel before the start to half a pixel
-// before the end, across it half the width either side of the line.
 struct Bounds {
     int left, right, bottom, top;  // inclusive; empty while right < left
 };
 
+// How far the middle pixel of a line of this width is widened, or -1 for a
+// width whose pixels are marked one by one (not whole, even, or wider than
+// the padding allows).
+int centreRadius(float width) {
+    const int count = static_cast<int>(width);
+    const bool odd = static_cast<float>(count) == width && count % 2 == 1;
+    return odd && count / 2 <= static_cast<int>(yPadding) ? count / 2 : -1;
+}
+
+// Marks the pixels of one segment's parallelogram (window coordinates, y up):
+// along the major axis from half a pixel before the start to half a pixel
+// before the end, across it half the width either side of the line.
 void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float width, Bounds& b) {
     const float dx = x1 - x0;
     const float dy = y1 - y0;
@@ -434,7 +456,7 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
             const float centre = static_cast<float>(k) + 0.5f - back;
             return static_cast<int>(std::ceil(across0 + (centre - along0) * slope - half - 0.5f));
         };
-        if (count % 2 == 1 && count / 2 <= static_cast<int>(yPadding)) {
+        if (centreRadius(width) >= 0) {
             std::uint8_t* const centres =
                 (xMajor ? m.xCentres.data() : m.yCentres.data() + yPadding) +
                 static_cast<std::size_t>(count / 2) * acrossStep;
@@ -456,19 +478,16 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
         lowestMarked = std::min(atFirst, atLast);
         highestMarked = std::max(atFirst, atLast) + count - 1;
     }
+    // Near the window's edges, or of a width that is not whole: clipped
+    // column by column (row by row).
     for (int k = clear ? end : first; k < end; ++k) {
         const float centre = static_cast<float>(k) + 0.5f - back;
         const float across = across0 + (centre - along0) * slope;
         int lo = 0;
         int hi = 0;
-        if (clear) {
-            lo = static_cast<int>(std::ceil(across - half - 0.5f));
-            hi = lo + count;
-        } else {
-            centresWithin(across - half, across + half, acrossLimit, lo, hi);
-            if (lo >= hi) {
-                continue;
-            }
+        centresWithin(across - half, across + half, acrossLimit, lo, hi);
+        if (lo >= hi) {
+            continue;
         }
         lowestMarked = std::min(lowestMarked, lo);
         highestMarked = std::max(highestMarked, hi - 1);
@@ -601,7 +620,7 @@ void drawRunThroughMask(const Run& run) {
     }
     const int bottom = b.bottom;
     const int top = b.top;
-    widenCentres(m, static_cast<int>(run.width) / 2, bottom, top);
+    widenCentres(m, std::max(0, centreRadius(run.width)), bottom, top);
     const std::size_t rowStart =
         static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
