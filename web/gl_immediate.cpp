@@ -69,6 +69,8 @@ struct Context {
     float lineWidth = 1.0f;
     std::array<GLint, 4> viewport{0, 0, 0, 0};
     bool blend = false;
+    GLenum blendSource = GL_ONE;  // the program's blending, for after the mask's own
+    GLenum blendDestination = GL_ZERO;
     bool lighting = false;
     bool texturing = false;
 
@@ -679,10 +681,13 @@ void drawRunThroughMask(const Run& run) {
                            static_cast<float>(m.height));
     emscripten_glUniform2f(m.originUniform, static_cast<float>(view[0]),
                            static_cast<float>(view[1]));
+    // The mask's 0 or 1 as alpha: the colour where it is 1, the frame as it
+    // was elsewhere.
     emscripten_glEnable(GL_BLEND);
     emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 2));
     emscripten_glDisable(GL_BLEND);
+    emscripten_glBlendFunc(c.blendSource, c.blendDestination);
 }
 
 // Draws the pending run: short ones as parallelograms in the batch, long ones
@@ -1120,6 +1125,8 @@ GLboolean glIsEnabled(GLenum cap) {
 void glBlendFunc(GLenum source, GLenum destination) {
     endRun();
     flushBatch();
+    context().blendSource = source;
+    context().blendDestination = destination;
     emscripten_glBlendFunc(source, destination);
 }
 
