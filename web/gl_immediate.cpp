@@ -858,6 +858,40 @@ void setColour(float r, float g, float b, float a) {
     context().colour = {r, g, b, a};
 }
 
+// Where the switch of a capability is kept; none for those the layer ignores.
+bool* capability(GLenum cap) {
+    Context& c = context();
+    switch (cap) {
+        case GL_LIGHTING:
+            return &c.lighting;
+        case GL_TEXTURE_2D:
+            return &c.texturing;
+        case GL_BLEND:
+            return &c.blend;
+        default:
+            return nullptr;
+    }
+}
+
+// Lighting and texturing are only remembered; blending is WebGL's own and
+// applies from here on, so what came before is drawn first.
+void setCapability(GLenum cap, bool on) {
+    bool* state = capability(cap);
+    if (state == nullptr) {
+        return;
+    }
+    if (cap == GL_BLEND) {
+        endRun();
+        flushBatch();
+        if (on) {
+            emscripten_glEnable(cap);
+        } else {
+            emscripten_glDisable(cap);
+        }
+    }
+    *state = on;
+}
+
 }  // namespace
 
 extern "C" {
@@ -1081,45 +1115,16 @@ void glFinish() {
 }
 
 void glEnable(GLenum cap) {
-    Context& c = context();
-    if (cap == GL_LIGHTING) {
-        c.lighting = true;
-    } else if (cap == GL_TEXTURE_2D) {
-        c.texturing = true;
-    } else if (cap == GL_BLEND) {
-        endRun();
-        flushBatch();
-        c.blend = true;
-        emscripten_glEnable(cap);
-    }
+    setCapability(cap, true);
 }
 
 void glDisable(GLenum cap) {
-    Context& c = context();
-    if (cap == GL_LIGHTING) {
-        c.lighting = false;
-    } else if (cap == GL_TEXTURE_2D) {
-        c.texturing = false;
-    } else if (cap == GL_BLEND) {
-        endRun();
-        flushBatch();
-        c.blend = false;
-        emscripten_glDisable(cap);
-    }
+    setCapability(cap, false);
 }
 
 GLboolean glIsEnabled(GLenum cap) {
-    const Context& c = context();
-    switch (cap) {
-        case GL_LIGHTING:
-            return c.lighting ? GL_TRUE : GL_FALSE;
-        case GL_TEXTURE_2D:
-            return c.texturing ? GL_TRUE : GL_FALSE;
-        case GL_BLEND:
-            return c.blend ? GL_TRUE : GL_FALSE;
-        default:
-            return GL_FALSE;
-    }
+    bool* on = capability(cap);
+    return on != nullptr && *on ? GL_TRUE : GL_FALSE;
 }
 
 void glBlendFunc(GLenum source, GLenum destination) {

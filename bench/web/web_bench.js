@@ -5,19 +5,10 @@
 // scenario.
 'use strict';
 const path = require('path');
-const {launchBrowser, WebSession, serve} = require('../../tests/web/driver.js');
+const {grid, launchBrowser, WebSession, serve} = require('../../tests/web/driver.js');
 
 const site = path.resolve(process.argv[2] || 'build-web/site');
 const frames = Number(process.argv[3] || 300);
-
-// count points on a grid, well apart, clear of the parameter bar.
-function grid(count) {
-  const points = [];
-  for (let i = 0; i < count; ++i) {
-    points.push([40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
-  }
-  return points;
-}
 
 const scenarios = [
   {name: 'Bezier, 6 points', points: 6, keys: '4'},

@@ -249,5 +249,14 @@ function nonBackground(rgb) {
   return count;
 }
 
-module.exports = {launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
+// Six points well apart, clear of the parameter bar.
+const hexagon = [[120, 420], [220, 180], [380, 470], [520, 150], [650, 400], [720, 250]];
+
+// count points on a grid of 16 columns, well apart, clear of the parameter bar.
+function grid(count) {
+  return Array.from({length: count}, (_, i) =>
+    [40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
+}
+
+module.exports = {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
   sleep, width, height};

@@ -1,7 +1,7 @@
 // The README's picture of the page: node tests/web/page_picture.js SITE_DIR OUT.png
 'use strict';
 const path = require('path');
-const {launchBrowser, WebSession, serve} = require('./driver.js');
+const {hexagon, launchBrowser, WebSession, serve} = require('./driver.js');
 
 (async () => {
   const server = await serve(path.resolve(process.argv[2]), 0);
@@ -9,7 +9,7 @@ const {launchBrowser, WebSession, serve} = require('./driver.js');
   const web = new WebSession(browser, `http://127.0.0.1:${server.address().port}/`);
   await web.open();
   await web.page.setViewport({width: 1300, height: 860});
-  for (const [x, y] of [[120, 420], [220, 180], [380, 470], [520, 150], [650, 400], [720, 250]]) {
+  for (const [x, y] of hexagon) {
     await web.click(x, y);
   }
   for (const k of '6ww') await web.key(k);

@@ -3,8 +3,8 @@
 // Needs an X display for the desktop program (scripts/with-display.sh).
 'use strict';
 const path = require('path');
-const {launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve, sleep} =
-    require('./driver.js');
+const {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground,
+  serve, sleep} = require('./driver.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
@@ -21,11 +21,6 @@ function check(what, ok, detail = '') {
   }
 }
 
-// Six points well apart, clear of the parameter bar.
-const hexagon = [[120, 420], [220, 180], [380, 470], [520, 150], [650, 400], [720, 250]];
-// 128 points on a grid, well apart.
-const grid128 = Array.from({length: 128}, (_, i) =>
-  [40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
 const KNOT_1_X = 275;  // handle of knot 1: degree 3, six points
 const BAR_Y = 575;
 
@@ -66,7 +61,7 @@ const sessions = [
   // The marker edges of a turned view of 128 points are one run of 3,000
   // segments of one colour, which the page rasterises itself.
   {name: '128 points turned', run: async (s) => {
-    await enter(s, grid128);
+    await enter(s, grid(128));
     await s.key('4');
     await s.drag(400, 300, 600, 450, 'right');
   }},
