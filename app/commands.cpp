@@ -266,7 +266,10 @@ void toggleFamily() {
     s.auxPointCount = 0;
     s.showFamily = !s.showFamily;
     if (s.showFamily) {
-        for (int i = 0; i < familySize; ++i) {
+        // The rows belong to this polygon: below three points nothing is
+        // reduced, and rows left from an earlier polygon must not show.
+        s.familyPointCount = s.pointCount >= minReduciblePoints ? s.pointCount - 1 : 0;
+        for (int i = 0; i < familySize && s.familyPointCount > 0; ++i) {
             reduceDegree(s.controlPoints.data(), s.pointCount, familyWeights[i],
                          s.familyCurves[i].data());
         }

@@ -40,6 +40,7 @@ std::string recordViolations(const AppState& s) {
     // A reduction of fewer than two points leaves no comparison polygon
     // (count 0 or -1); the largest is one less than a full polygon.
     c.within("auxPointCount", s.auxPointCount, -1, maxPoints - 1);
+    c.within("familyPointCount", s.familyPointCount, 0, maxPoints - 1);
     c.within("knotCount", s.knotCount, 0, maxPoints);
     c.within("activePoint", s.activePoint, -1, maxPoints - 1);
     c.within("activeKnot", s.activeKnot, -1, maxPoints - 1);

@@ -112,6 +112,7 @@ struct AppState {
     ControlPolygon auxPolygon{};  // comparison polygon (elevation, reduction), shown
     int auxPointCount = 0;        // 0 or less: the comparison polygon is not drawn
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
+    int familyPointCount = 0;  // points per family row when l computed them, 0..127; 0: no rows
 
     // Derived: kept current by the refresh path (app/refresh.cpp) after every
     // event that changes the inputs, and read by the display.

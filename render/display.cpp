@@ -44,10 +44,13 @@ BsplineView recordBspline() {
 
 }  // namespace
 
-// The family's polygons run one point shorter than the control polygon.
+// The family's rows hold the reductions of the polygon of the moment key l
+// was pressed, one point shorter than it, whatever the polygon is now.
 void drawFamilyOverlay() {
     const AppState& s = appState;
-    drawFamily(s.familyCurves.data(), familySize, s.pointCount - 1, s.animT);
+    if (s.familyPointCount > 0) {
+        drawFamily(s.familyCurves.data(), familySize, s.familyPointCount, s.animT);
+    }
 }
 
 void drawLagrangeCurve() {

@@ -336,6 +336,28 @@ TEST_F(CommandsTest, ComparisonPolygonStaysTheReductionInLaterFrames) {
     }
 }
 
+// The family's rows belong to the polygon key l reduced: a point added later
+// does not lengthen them, and a polygon too short to reduce leaves none,
+// whatever an earlier polygon left in the rows.
+TEST_F(CommandsTest, FamilyRowsBelongToThePolygonKeyLReduced) {
+    clickPoints({{100, 200}, {300, 450}, {500, 150}, {700, 400}});
+    key('l');
+    ASSERT_TRUE(appState.showFamily);
+    EXPECT_EQ(appState.familyPointCount, 3);
+    clickPoints({{750, 300}});
+    EXPECT_EQ(appState.pointCount, 5);
+    EXPECT_EQ(appState.familyPointCount, 3);
+
+    for (const auto& [x, y] : {std::pair{100, 200}, {300, 450}, {500, 150}}) {
+        onHover(x, height - y);
+        menu(MenuCode::DeletePoint);
+    }
+    ASSERT_EQ(appState.pointCount, 2);
+    key('l');
+    EXPECT_TRUE(appState.showFamily);
+    EXPECT_EQ(appState.familyPointCount, 0);
+}
+
 TEST_F(CommandsTest, UpperCaseAndOtherKeysDoNothing) {
     clickPoints({{100, 100}, {200, 300}, {300, 100}});
     appState.curveMode = CurveMode::Lagrange;

@@ -127,6 +127,7 @@ class FamilyTest : public OverlayTest {
 
 TEST_F(FamilyTest, SixGradedCurvesThenTheSpreadAndWidthThreeAfter) {
     appState.pointCount = 4;
+    appState.familyPointCount = 3;
     for (int j = 0; j < 4; ++j) {
         appState.controlPoints[static_cast<size_t>(j)] = {100.0f + 200.0f * static_cast<float>(j),
                                                           500, 0};
@@ -162,8 +163,10 @@ TEST_F(FamilyTest, SixGradedCurvesThenTheSpreadAndWidthThreeAfter) {
         EXPECT_FLOAT_EQ(s.vertices[1].y, 300.0f);
     }
 
-    // Fewer than two points leave the family nothing to draw.
-    for (int n : {0, 1}) {
+    // Rows taken from fewer than three points hold nothing to draw, whatever
+    // the polygon holds now.
+    appState.familyPointCount = 0;
+    for (int n : {0, 1, 2, 4}) {
         appState.pointCount = n;
         const auto few = curvetest::drawnBy(onDisplay).lines;
         for (const FbItem& l : few) {
@@ -197,6 +200,7 @@ int rowsOfColour(int x, Rgb c) {
 TEST_F(FamilyTest, FamilyIsDrawnThinAndTheCurveWide) {
     // Three points: each family is one horizontal segment from 200 to 400.
     appState.pointCount = 3;
+    appState.familyPointCount = 2;
     for (int j = 0; j < 3; ++j) {
         appState.controlPoints[static_cast<size_t>(j)] = {100.0f + 300.0f * static_cast<float>(j),
                                                           500.5f, 0};
