@@ -1,0 +1,5 @@
+#include "app/notice.hpp"
+
+std::string stateNotice(const AppState& /*s*/) {
+    return {};
+}
