@@ -3,7 +3,7 @@
 
 #include "app/state.hpp"
 #include "bench_window.hpp"
-#include "render/display.hpp"
+#include "render/markers.hpp"
 
 // A frame's worth of point markers (128, under a turned view as the display
 // draws them), finished by the renderer: drawn one at a time, each under its

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "app/state.hpp"
-#include "render/display.hpp"
+#include "render/markers.hpp"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// The display callback and the small drawing helpers the curve code shares.
-// The helpers leave a colour behind on purpose: later primitives inherit it.
+// The display callback and the parts of the frame drawn from the record: the
+// parameter bar, the family overlay and each mode's curve. What they draw
+// leaves a colour behind on purpose: later primitives inherit it.
 
 #include "app/state.hpp"
 
@@ -12,20 +13,6 @@ void onDisplay();
 // of returning it to the system; call once at start-up, before the window.
 void keepFrameMemory();
 
-// Plain marker cube centred at (x, y, z) pixels: grey solid, blue wire; leaves blue current.
-void drawMarker(float x, float y, float z);
-
-// Highlighted marker cube at (x, y, z) pixels: red solid, grey wire; leaves red current.
-void drawHighlightMarker(float x, float y, float z);
-
-// Plain markers at centres[0..count-1] (pixels) as two primitives: all grey
-// solids, then all blue wires; leaves blue current. Nothing for count <= 0.
-void drawMarkers(const Point3* centres, int count);
-
-// Highlighted markers at centres[0..count-1] (pixels): all red solids, then
-// all grey wires; leaves red current. Nothing for count <= 0.
-void drawHighlightMarkers(const Point3* centres, int count);
-
 // Parameter bar line at y = 25 in the current colour, then (in the Lagrange,
 // Bezier and B-spline modes) the knot handles and the animation marker.
 void drawParameterBar();
@@ -34,9 +21,6 @@ void drawParameterBar();
 // reds at width 0.5, then one segment per point between the extreme weights;
 // width 3 after.
 void drawFamilyOverlay();
-
-// Draws points[0..count-1] as one GL line strip (nothing for count <= 0).
-void drawLineStrip(const Point3* points, int count);
 
 // The record's curve of each mode with its construction at the animation's
 // parameter (see render/curve_drawing.hpp for what each draws).

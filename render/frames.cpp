@@ -6,6 +6,7 @@
 #include "app/state.hpp"
 #include "render/curve_drawing.hpp"
 #include "render/display.hpp"
+#include "render/markers.hpp"
 #include "render/status_line.hpp"
 
 namespace {

@@ -58,4 +58,28 @@ mkdir -p "$tmp/tree/render"
 printf '#include <emscripten.h>\n' >"$tmp/tree/render/draw.cpp"
 expect fail "the emscripten header in render/"
 
+make_tree
+mkdir -p "$tmp/tree/render"
+printf '#pragma once\n' >"$tmp/tree/render/display.hpp"
+printf '#pragma once\n' >"$tmp/tree/render/curves.hpp"
+printf '#include "render/curves.hpp"\n' >"$tmp/tree/render/display.cpp"
+printf '#include "render/display.hpp"\n' >"$tmp/tree/render/curves.cpp"
+expect fail "render/ circle through a header and a source of each topic"
+
+make_tree
+mkdir -p "$tmp/tree/tests/render" "$tmp/tree/bench"
+printf '#if defined(__EMSCRIPTEN__)\n#endif\n' >"$tmp/tree/tests/render/draw_test.cpp"
+expect fail "a browser test in tests/"
+
+make_tree
+mkdir -p "$tmp/tree/bench"
+printf '#include "emscripten/html5.h"\n' >"$tmp/tree/bench/bench_frame.cpp"
+expect fail "an emscripten header in bench/"
+
+make_tree
+mkdir -p "$tmp/tree/web/native" "$tmp/tree/build-web/CMakeFiles"
+printf '#include <emscripten.h>\n#ifdef __EMSCRIPTEN__\n#endif\n' >"$tmp/tree/web/native/bridge.cpp"
+printf '#include <emscripten.h>\n' >"$tmp/tree/build-web/CMakeFiles/probe.c"
+expect pass "the browser build inside web/ and in a build folder"
+
 "$check"

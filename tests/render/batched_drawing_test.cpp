@@ -9,6 +9,7 @@
 #include "app/state.hpp"
 #include "render/curve_drawing.hpp"
 #include "render/display.hpp"
+#include "render/markers.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "render/display.hpp"
+#include "render/markers.hpp"
 #include "support/feedback.hpp"
 
 namespace curvetest {

@@ -8,6 +8,7 @@
 #include "app/state.hpp"
 #include "app/window.hpp"
 #include "render/display.hpp"
+#include "render/markers.hpp"
 #include "support/feedback.hpp"
 #include "support/gl_fixture.hpp"
 
