@@ -30,10 +30,15 @@ async function launchBrowser() {
   });
 }
 
+// The page's viewports: a desktop, a projector, and phones with touch.
+const desktop = {width: 1400, height: 1000};
+
 class WebSession {
-  constructor(browser, url) {
+  // viewport: puppeteer's, with hasTouch and isMobile for a phone.
+  constructor(browser, url, viewport = desktop) {
     this.browser = browser;
     this.url = url;
+    this.viewport = viewport;
     this.errors = [];
     this.ended = null;
   }
@@ -44,19 +49,29 @@ class WebSession {
     this.page.on('console', (m) => {
       if (m.type() === 'error' && !/GPU stall/.test(m.text())) this.errors.push(m.text());
     });
-    await this.page.setViewport({width: 1400, height: 1000});
+    await this.page.setViewport(this.viewport);
     await this.page.goto(this.url);
     await this.page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun === true,
         {timeout: 30000});
     this.canvas = await this.page.$('#canvas');
-    // The page lays the canvas out on whole pixels; the pointer goes to whole
-    // pixels of it, as the desktop's does.
-    const box = await this.canvas.boundingBox();
-    this.box = {x: Math.round(box.x), y: Math.round(box.y)};
-    if (this.box.x !== box.x || this.box.y !== box.y) {
-      this.errors.push(`the canvas lies at (${box.x}, ${box.y}), off the pixel grid`);
-    }
+    await this.measure();
     await this.frames();
+  }
+
+  // Where the canvas is shown, in CSS pixels of the page (it scrolls with it).
+  async measure() {
+    this.box = await this.page.$eval('#canvas', (c) => {
+      const r = c.getBoundingClientRect();
+      return {x: r.left + scrollX, y: r.top + scrollY, width: r.width, height: r.height};
+    });
+    this.scrollY = await this.page.evaluate(() => scrollY);
+  }
+
+  // The middle of window pixel (x, y) (y down, as the mouse counts) in CSS
+  // pixels of the viewport, whatever size the canvas is shown at.
+  at(x, y) {
+    return {x: this.box.x + (x + 0.5) * this.box.width / width,
+      y: this.box.y - this.scrollY + (y + 0.5) * this.box.height / height};
   }
 
   // Two animation frames: a redisplay asked for is drawn and shown.
@@ -66,7 +81,8 @@ class WebSession {
   }
 
   async move(x, y) {
-    await this.page.mouse.move(this.box.x + x, this.box.y + y);
+    const p = this.at(x, y);
+    await this.page.mouse.move(p.x, p.y);
   }
 
   async click(x, y, button = 'left') {
@@ -93,9 +109,10 @@ class WebSession {
     await this.frames();
   }
 
+  // A menu entry's button, by the program's label.
   async button(label) {
     await this.page.evaluate((text) => {
-      const b = [...document.querySelectorAll('#menu button')].find((e) => e.textContent === text);
+      const b = [...document.querySelectorAll('#menu button')].find((e) => e.dataset.label === text);
       b.click();
     }, label);
     await this.frames();
@@ -106,9 +123,11 @@ class WebSession {
     return this.page.evaluate(() => JSON.parse(UTF8ToString(Module._tessaveld_panel())));
   }
 
+  // The canvas's own 800 x 600 pixels, the frame it keeps, at any shown size.
   async pixels() {
     await this.frames();
-    return rawRgb(await this.canvas.screenshot({type: 'png'}), 'png');
+    const url = await this.page.$eval('#canvas', (c) => c.toDataURL('image/png'));
+    return rawRgb(Buffer.from(url.slice(url.indexOf(',') + 1), 'base64'), 'png');
   }
 
   async trace() {
@@ -258,5 +277,5 @@ function grid(count) {
     [40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
 }
 
-module.exports = {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
+module.exports = {desktop, rawRgb, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
   sleep, width, height};

@@ -1,0 +1,234 @@
+// The page's calls into the program, beside the platform seam: what the state
+// panel shows, the keys of the page's controls and the pointers of its own
+// pointer input (into the program's own callbacks), the point or knot handle
+// nearest a touch, and the snapshots that the address and the undo history
+// carry. Texts go back as pointers to storage that lives until the next call
+// of the same kind.
+
+#include <GL/glut.h>
+#include <emscripten.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/commands.hpp"
+#include "app/mouse.hpp"
+#include "app/notice.hpp"
+#include "app/refresh.hpp"
+#include "app/snapshot.hpp"
+#include "app/state.hpp"
+#include "render/display.hpp"
+
+namespace {
+
+// The pointer's last position in window pixels (y down, as GLUT reports it):
+// what a key gets as the cursor position, as from GLUT's own keyboard.
+int pointerX = 0;
+int pointerY = 0;
+
+std::string panelText;
+std::string snapshotText;
+std::string incomingText;
+std::string refusalText;
+std::string targetText;
+
+const char* curveModeName(CurveMode mode) {
+    switch (mode) {
+        case CurveMode::Lagrange:
+            return "Lagrange";
+        case CurveMode::Bezier:
+            return "Bezier";
+        case CurveMode::Rbf:
+            return "RBF";
+        case CurveMode::Bspline:
+            return "B-spline";
+        case CurveMode::None:
+            break;
+    }
+    return "none";
+}
+
+const char* schemeName(SubdivisionScheme scheme) {
+    switch (scheme) {
+        case SubdivisionScheme::Rbf4:
+            return "rbf4";
+        case SubdivisionScheme::Rbf6:
+            return "rbf6";
+        case SubdivisionScheme::Nr4:
+            return "NR4";
+        case SubdivisionScheme::DeslauriersDubuc:
+            return "D-D";
+        case SubdivisionScheme::Unr4:
+            return "UNR4";
+    }
+    return "";
+}
+
+const char* basisName(BasisKind kind) {
+    switch (kind) {
+        case BasisKind::Mq1:
+            return "mq1";
+        case BasisKind::Mq3:
+            return "mq3";
+        case BasisKind::Gaussian:
+            return "gs";
+    }
+    return "";
+}
+
+// text as a JSON string, quotes included.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+constexpr int panelNumbersCapacity = 384;
+
+// The knot handles are drawn, and so offered to a touch, in the modes with a
+// parameter bar of handles.
+bool handlesShown(CurveMode mode) {
+    return mode == CurveMode::Lagrange || mode == CurveMode::Bezier || mode == CurveMode::Bspline;
+}
+
+}  // namespace
+
+extern "C" {
+
+// One frame drawn at once, from the record (for timing it, and for a
+// picture of the state without a transition frame).
+EMSCRIPTEN_KEEPALIVE void tessaveld_redraw() {
+    onDisplay();
+}
+
+// What the panel shows, as one JSON object; "notice" is empty when there is
+// nothing to say.
+EMSCRIPTEN_KEEPALIVE const char* tessaveld_panel() {
+    const AppState& s = appState;
+    if (s.traceFile != nullptr) {
+        std::fflush(s.traceFile);
+    }
+    char numbers[panelNumbersCapacity];
+    std::snprintf(numbers, sizeof numbers,
+                  "{\"mode\":\"%s\",\"scheme\":\"%s\",\"basis\":\"%s\",\"degree\":%d,"
+                  "\"r\":%.4f,\"alpha\":%.5f,\"points\":%d,\"trace\":%s,\"animating\":%s,",
+                  curveModeName(s.curveMode), schemeName(s.schemeKind), basisName(s.basisKind),
+                  s.polyDegree, static_cast<double>(s.shapeR),
+                  static_cast<double>(s.reductionAlpha), s.pointCount,
+                  s.traceEnabled ? "true" : "false", s.animating ? "true" : "false");
+    panelText = numbers;
+    panelText += "\"notice\":" + jsonString(stateNotice(s)) + "}";
+    return panelText.c_str();
+}
+
+// A key as the keyboard gives it to the program, for the page's controls.
+EMSCRIPTEN_KEEPALIVE void tessaveld_key(int key) {
+    onKey(static_cast<unsigned char>(key), pointerX, pointerY);
+}
+
+// A button (GLUT's numbers) pressed or released at (x, y), window pixels, y down.
+EMSCRIPTEN_KEEPALIVE void tessaveld_button(int button, int down, int x, int y) {
+    pointerX = x;
+    pointerY = y;
+    onMouse(button, down != 0 ? GLUT_DOWN : GLUT_UP, x, y);
+}
+
+// The pointer moved to (x, y) with a button held.
+EMSCRIPTEN_KEEPALIVE void tessaveld_drag(int x, int y) {
+    pointerX = x;
+    pointerY = y;
+    onDrag(x, y);
+}
+
+// The pointer moved to (x, y) with no button held.
+EMSCRIPTEN_KEEPALIVE void tessaveld_hover(int x, int y) {
+    pointerX = x;
+    pointerY = y;
+    onHover(x, y);
+}
+
+// Where a touch at (x, y) (window pixels, y down) is taken to be: the nearest
+// knot handle the program can move within radius pixels, else the nearest
+// point within it, as {"x":..,"y":..} in whole window pixels, y down; "null"
+// when nothing is that near. Handles come first, as when the program picks.
+EMSCRIPTEN_KEEPALIVE const char* tessaveld_target(double x, double y, double radius) {
+    const AppState& s = appState;
+    const double height = s.windowHeight;
+    double best = radius * radius;
+    bool found = false;
+    double bestX = 0.0;
+    double bestY = 0.0;
+    const auto consider = [&](double px, double py) {
+        const double dx = px - x;
+        const double dy = (height - py) - y;
+        const double d = dx * dx + dy * dy;
+        if (d <= best) {
+            best = d;
+            bestX = px;
+            bestY = height - py;
+            found = true;
+        }
+    };
+    // The end handles never move.
+    const int knots = s.knotCount < maxPoints ? s.knotCount : maxPoints;
+    if (handlesShown(s.curveMode)) {
+        for (int k = 1; k + 1 < knots; ++k) {
+            consider(s.knotHandles[k].x, s.knotHandles[k].y);
+        }
+    }
+    const int points = s.pointCount < maxPoints ? s.pointCount : maxPoints;
+    for (int i = 0; !found && i < points; ++i) {
+        consider(s.controlPoints[i].x, s.controlPoints[i].y);
+    }
+    if (!found) {
+        targetText = "null";
+    } else {
+        char text[64];
+        std::snprintf(text, sizeof text, "{\"x\":%.0f,\"y\":%.0f}", bestX, bestY);
+        targetText = text;
+    }
+    return targetText.c_str();
+}
+
+// The snapshot of the record: the text the address and the undo history carry.
+EMSCRIPTEN_KEEPALIVE const char* tessaveld_snapshot() {
+    snapshotText = encodeSnapshot(appState);
+    return snapshotText.c_str();
+}
+
+// Room for a text of length bytes that tessaveld_open then reads.
+EMSCRIPTEN_KEEPALIVE char* tessaveld_text(int length) {
+    incomingText.assign(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    return incomingText.data();
+}
+
+// Opens the snapshot in the text's room: the record becomes what it
+// describes, or stays as it was when the text is refused. Returns the
+// sentence saying why it was refused, empty when it was applied.
+EMSCRIPTEN_KEEPALIVE const char* tessaveld_open() {
+    const SnapshotDecoding decoding = decodeSnapshot(incomingText, appState);
+    if (decoding.applied) {
+        // A running construction stops where the snapshot paused it; the RBF
+        // coefficients follow the knots the snapshot carries, which stay.
+        glutIdleFunc(nullptr);
+        refreshAfter(Edit::Nodes);
+    }
+    refusalText = decoding.refusal;
+    return refusalText.c_str();
+}
+
+}  // extern "C"

@@ -1,0 +1,468 @@
+#include "web/native/gl/mask.hpp"
+
+#include <emscripten.h>
+#include <webgl/webgl1.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "web/native/gl/batch.hpp"
+
+namespace gllayer {
+
+namespace {
+
+// A long run of wide segments of one colour: the construction of de
+// Casteljau at 128 points draws 8,128 of them. Without blending, the pixels of
+// such a run are simply the union of the pixels of its segments, whatever
+// their order. The software rasteriser of the browser pays about a
+// microsecond per triangle whatever its size, so a long run is rasterised
+// here instead, into a mask of the window, by the same parallelogram rule,
+// and drawn as the tiles of the window that hold masked pixels.
+constexpr std::size_t rasterisedRun = 2048;
+
+struct Segment {
+    Vertex a, b;
+};
+
+struct Run {
+    std::vector<Segment> segments;
+    Colour colour;
+    float width = 0.0f;
+};
+
+Run& pendingRun() {
+    static Run run;
+    return run;
+}
+
+// Square tiles of the mask: only those holding a marked pixel are drawn.
+constexpr int tileShift = 4;
+constexpr int tileSize = 1 << tileShift;
+
+// Zero bytes before and after the plane of middle pixels of lines along y,
+// which is read eight bytes at a time at offsets of up to this many.
+constexpr std::size_t yPadding = 8;
+
+struct Mask {
+    std::vector<std::uint8_t> pixels;  // one byte a pixel, rows from the bottom
+    std::vector<std::uint8_t> tiles;   // one byte a tile: it holds a marked pixel
+    // The middle pixels of the columns (rows) of lines of odd width along x
+    // (along y), widened to the full width once all lines are in.
+    std::vector<std::uint8_t> xCentres;
+    std::vector<std::uint8_t> yCentres;
+    int width = 0;
+    int height = 0;
+    int tileColumns = 0;
+    int tileRows = 0;
+    std::vector<float> rectangles;  // two triangles per row of marked tiles
+    GLuint texture = 0;
+    GLuint program = 0;
+    GLuint buffer = 0;
+    GLint positionAttribute = -1;
+    GLint colourUniform = -1;
+    GLint sizeUniform = -1;
+    GLint originUniform = -1;
+};
+
+Mask& mask() {
+    static Mask m;
+    return m;
+}
+
+constexpr const char* maskVertexShader =
+    "attribute vec2 position;\n"
+    "void main() { gl_Position = vec4(position, 0.0, 1.0); }\n";
+
+// The mask is addressed pixel by pixel: half precision could not tell 800
+// columns apart.
+constexpr const char* maskFragmentShader =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
+    "precision highp float;\n"
+    "#else\n"
+    "precision mediump float;\n"
+    "#endif\n"
+    "uniform sampler2D mask;\n"
+    "uniform vec2 origin;\n"
+    "uniform vec2 size;\n"
+    "uniform vec4 colour;\n"
+    "void main() {\n"
+    "  gl_FragColor = vec4(colour.rgb, texture2D(mask, (gl_FragCoord.xy - origin) / size).r);\n"
+    "}\n";
+
+void prepareMask(Mask& m, int width, int height) {
+    if (m.program == 0) {
+        m.program = emscripten_glCreateProgram();
+        emscripten_glAttachShader(m.program, compileShader(GL_VERTEX_SHADER, maskVertexShader));
+        emscripten_glAttachShader(m.program, compileShader(GL_FRAGMENT_SHADER, maskFragmentShader));
+        emscripten_glLinkProgram(m.program);
+        m.positionAttribute = emscripten_glGetAttribLocation(m.program, "position");
+        m.colourUniform = emscripten_glGetUniformLocation(m.program, "colour");
+        m.sizeUniform = emscripten_glGetUniformLocation(m.program, "size");
+        m.originUniform = emscripten_glGetUniformLocation(m.program, "origin");
+        emscripten_glGenBuffers(1, &m.buffer);
+        emscripten_glGenTextures(1, &m.texture);
+    }
+    emscripten_glBindTexture(GL_TEXTURE_2D, m.texture);
+    if (m.width != width || m.height != height) {
+        m.width = width;
+        m.height = height;
+        m.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        m.tileColumns = (width + tileSize - 1) / tileSize;
+        m.tileRows = (height + tileSize - 1) / tileSize;
+        m.tiles.assign(static_cast<std::size_t>(m.tileColumns * m.tileRows), 0);
+        m.xCentres.assign(m.pixels.size(), 0);
+        // Eight zero bytes before and after: reads of eight at an offset stay inside.
+        m.yCentres.assign(m.pixels.size() + 2 * yPadding, 0);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, width, height, 0, GL_LUMINANCE,
+                                GL_UNSIGNED_BYTE, m.pixels.data());
+    }
+}
+
+// The pixel rows or columns, within 0 .. limit - 1, whose centres k + 1/2 lie
+// in [lo, hi).
+void centresWithin(float lo, float hi, int limit, int& first, int& end) {
+    const float f = std::ceil(lo - 0.5f);
+    const float e = std::ceil(hi - 0.5f);
+    first = static_cast<int>(std::max(0.0f, std::min(f, static_cast<float>(limit))));
+    end = static_cast<int>(std::max(0.0f, std::min(e, static_cast<float>(limit))));
+}
+
+struct Bounds {
+    int left, right, bottom, top;  // inclusive; empty while right < left
+};
+
+// How far the middle pixel of a line of this width is widened, or -1 for a
+// width whose pixels are marked one by one (not whole, even, or wider than
+// the padding allows).
+int centreRadius(float width) {
+    const int count = static_cast<int>(width);
+    const bool odd = static_cast<float>(count) == width && count % 2 == 1;
+    return odd && count / 2 <= static_cast<int>(yPadding) ? count / 2 : -1;
+}
+
+// Marks the pixels of one segment's parallelogram (window coordinates, y up):
+// along the major axis from half a pixel before the start to half a pixel
+// before the end, across it half the width either side of the line.
+void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float width, Bounds& b) {
+    const float dx = x1 - x0;
+    const float dy = y1 - y0;
+    const float half = width / 2.0f;
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    const float along0 = xMajor ? x0 : y0;
+    const float along1 = xMajor ? x1 : y1;
+    const float across0 = xMajor ? y0 : x0;
+    const float across1 = xMajor ? y1 : x1;
+    const float step = along1 - along0;
+    if (step == 0.0f) {
+        return;
+    }
+    const float back = step > 0.0f ? -0.5f : 0.5f;
+    const int alongLimit = xMajor ? m.width : m.height;
+    const int acrossLimit = xMajor ? m.height : m.width;
+    int first = 0;
+    int end = 0;
+    centresWithin(std::min(along0, along1) + back, std::max(along0, along1) + back, alongLimit,
+                  first, end);
+    const float slope = (across1 - across0) / step;
+    // A line of whole width covers the same number of pixels in every column
+    // (row); away from the window's edges they need no clipping.
+    const int count = static_cast<int>(width);
+    const bool whole = static_cast<float>(count) == width;
+    const float lowest = std::min(across0, across1) - half - 1.0f;
+    const float highest = std::max(across0, across1) + half + 1.0f;
+    const bool clear = whole && lowest >= 0.0f && highest < static_cast<float>(acrossLimit);
+    const std::size_t w = static_cast<std::size_t>(m.width);
+    std::uint8_t* const pixels = m.pixels.data();
+    int lowestMarked = acrossLimit;
+    int highestMarked = -1;
+    if (clear && first < end) {
+        // The common case, kept lean: no clipping, a fixed count a column,
+        // and the lowest and highest pixels at the two ends of the line. An
+        // odd count marks only its middle pixel; widenCentres adds the rest.
+        const std::size_t acrossStep = xMajor ? w : 1;
+        const std::size_t alongStep = xMajor ? 1 : w;
+        const auto lowAt = [&](int k) {
+            const float centre = static_cast<float>(k) + 0.5f - back;
+            return static_cast<int>(std::ceil(across0 + (centre - along0) * slope - half - 0.5f));
+        };
+        if (centreRadius(width) >= 0) {
+            std::uint8_t* const centres =
+                (xMajor ? m.xCentres.data() : m.yCentres.data() + yPadding) +
+                static_cast<std::size_t>(count / 2) * acrossStep;
+            for (int k = first; k < end; ++k) {
+                centres[static_cast<std::size_t>(lowAt(k)) * acrossStep +
+                        static_cast<std::size_t>(k) * alongStep] = 1;
+            }
+        } else {
+            for (int k = first; k < end; ++k) {
+                std::uint8_t* p = pixels + static_cast<std::size_t>(lowAt(k)) * acrossStep +
+                                  static_cast<std::size_t>(k) * alongStep;
+                for (int j = 0; j < count; ++j, p += acrossStep) {
+                    *p = 255;
+                }
+            }
+        }
+        const int atFirst = lowAt(first);
+        const int atLast = lowAt(end - 1);
+        lowestMarked = std::min(atFirst, atLast);
+        highestMarked = std::max(atFirst, atLast) + count - 1;
+    }
+    // Near the window's edges, or of a width that is not whole: clipped
+    // column by column (row by row).
+    for (int k = clear ? end : first; k < end; ++k) {
+        const float centre = static_cast<float>(k) + 0.5f - back;
+        const float across = across0 + (centre - along0) * slope;
+        int lo = 0;
+        int hi = 0;
+        centresWithin(across - half, across + half, acrossLimit, lo, hi);
+        if (lo >= hi) {
+            continue;
+        }
+        lowestMarked = std::min(lowestMarked, lo);
+        highestMarked = std::max(highestMarked, hi - 1);
+        if (xMajor) {
+            std::uint8_t* p =
+                pixels + static_cast<std::size_t>(lo) * w + static_cast<std::size_t>(k);
+            for (int j = lo; j < hi; ++j, p += w) {
+                *p = 255;
+            }
+        } else {
+            std::uint8_t* p = pixels + static_cast<std::size_t>(k) * w;
+            std::fill(p + lo, p + hi, std::uint8_t{255});
+        }
+    }
+    if (highestMarked < 0) {
+        return;
+    }
+    if (xMajor) {
+        b.left = std::min(b.left, first);
+        b.right = std::max(b.right, end - 1);
+        b.bottom = std::min(b.bottom, lowestMarked);
+        b.top = std::max(b.top, highestMarked);
+    } else {
+        b.bottom = std::min(b.bottom, first);
+        b.top = std::max(b.top, end - 1);
+        b.left = std::min(b.left, lowestMarked);
+        b.right = std::max(b.right, highestMarked);
+    }
+}
+
+// Whether the run lies where the mask can take it: finite, inside the depth
+// range (the mask knows no clipping in depth).
+bool rasterisable(const Run& run) {
+    for (const Segment& s : run.segments) {
+        for (const Vertex* v : {&s.a, &s.b}) {
+            const float z = v->z / v->w;
+            if (!(v->w > 0.0f) || !std::isfinite(v->x / v->w) || !std::isfinite(v->y / v->w) ||
+                !(z >= -1.0f && z <= 1.0f)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::uint64_t load8(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Rows bottom .. top of the mask: each middle pixel of a line along x
+// widened by `radius` pixels up and down, of a line along y left and right,
+// into the pixels, eight at a time; every tile that then holds a marked pixel
+// is marked, and the middle pixels are cleared. Middle pixels keep `radius`
+// clear of the window's edges (the lean path takes only such lines), so the
+// bytes read across a row's end are zeros of the next row or of the padding.
+void widenCentres(Mask& m, int radius, int bottom, int top) {
+    const std::size_t w = static_cast<std::size_t>(m.width);
+    const std::size_t chunks = w / 8;
+    for (int y = bottom; y <= top; ++y) {
+        std::uint8_t* row = m.pixels.data() + static_cast<std::size_t>(y) * w;
+        const std::uint8_t* ys = m.yCentres.data() + yPadding + static_cast<std::size_t>(y) * w;
+        const int tileRow = y >> tileShift;
+        for (std::size_t c = 0; c < chunks; ++c) {
+            const std::size_t x = c * 8;
+            std::uint64_t v = load8(row + x);
+            for (int d = -radius; d <= radius; ++d) {
+                const int yy = y + d;
+                if (yy >= 0 && yy < m.height) {
+                    v |= load8(m.xCentres.data() + static_cast<std::size_t>(yy) * w + x);
+                }
+                v |= load8(ys + static_cast<std::ptrdiff_t>(x) + d);
+            }
+            if (v != 0) {
+                // Marked bytes become 255, as the pixels are.
+                v = ((v | (v >> 1) | (v >> 2) | (v >> 3) | (v >> 4) | (v >> 5) | (v >> 6) |
+                      (v >> 7)) &
+                     0x0101010101010101ULL) *
+                    0xFF;
+                std::memcpy(row + x, &v, sizeof v);
+                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
+            }
+        }
+        // A width that is not a multiple of eight: the last pixels one by one.
+        for (std::size_t x = chunks * 8; x < w; ++x) {
+            std::uint8_t v = row[x];
+            for (int d = -radius; d <= radius; ++d) {
+                const int yy = y + d;
+                const std::ptrdiff_t xx = static_cast<std::ptrdiff_t>(x) + d;
+                if (yy >= 0 && yy < m.height) {
+                    v |= m.xCentres[static_cast<std::size_t>(yy) * w + x];
+                }
+                if (xx >= 0 && static_cast<std::size_t>(xx) < w) {
+                    v |= ys[xx];
+                }
+            }
+            if (v != 0) {
+                row[x] = 255;
+                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
+            }
+        }
+    }
+    const std::size_t first = static_cast<std::size_t>(bottom) * w;
+    const std::size_t end = static_cast<std::size_t>(top + 1) * w;
+    std::fill(m.xCentres.begin() + static_cast<std::ptrdiff_t>(first),
+              m.xCentres.begin() + static_cast<std::ptrdiff_t>(end), std::uint8_t{0});
+    std::fill(m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + first),
+              m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + end), std::uint8_t{0});
+}
+
+void drawRunThroughMask(const Run& run) {
+    Context& c = context();
+    const std::array<GLint, 4>& view = c.viewport;
+    Mask& m = mask();
+    prepareMask(m, view[2], view[3]);
+    const auto toWindowX = [&](const Vertex& v) {
+        return (v.x / v.w + 1.0f) * 0.5f * static_cast<float>(view[2]);
+    };
+    const auto toWindowY = [&](const Vertex& v) {
+        return (v.y / v.w + 1.0f) * 0.5f * static_cast<float>(view[3]);
+    };
+    Bounds b{m.width, -1, m.height, -1};
+    for (const Segment& s : run.segments) {
+        rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
+                         run.width, b);
+    }
+    if (b.right < b.left) {
+        return;
+    }
+    const int bottom = b.bottom;
+    const int top = b.top;
+    widenCentres(m, std::max(0, centreRadius(run.width)), bottom, top);
+    const std::size_t rowStart =
+        static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, bottom, m.width, top - bottom + 1, GL_LUMINANCE,
+                               GL_UNSIGNED_BYTE, m.pixels.data() + rowStart);
+    std::fill(m.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
+              m.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(top + 1) *
+                                                             static_cast<std::size_t>(m.width)),
+              std::uint8_t{0});
+
+    // Each row of consecutive marked tiles as one rectangle, two triangles;
+    // the tile marks are cleared for the next run.
+    m.rectangles.clear();
+    const auto ndcX = [&](int x) {
+        return 2.0f * static_cast<float>(std::min(x, m.width)) / static_cast<float>(m.width) - 1.0f;
+    };
+    const auto ndcY = [&](int y) {
+        return 2.0f * static_cast<float>(std::min(y, m.height)) / static_cast<float>(m.height) -
+               1.0f;
+    };
+    for (int row = bottom >> tileShift; row <= top >> tileShift; ++row) {
+        std::uint8_t* marks = m.tiles.data() + static_cast<std::size_t>(row * m.tileColumns);
+        for (int col = 0; col < m.tileColumns; ++col) {
+            if (marks[col] == 0) {
+                continue;
+            }
+            int end = col;
+            while (end < m.tileColumns && marks[end] != 0) {
+                marks[end] = 0;
+                ++end;
+            }
+            const float x0 = ndcX(col << tileShift);
+            const float x1 = ndcX(end << tileShift);
+            const float y0 = ndcY(row << tileShift);
+            const float y1 = ndcY((row + 1) << tileShift);
+            m.rectangles.insert(m.rectangles.end(),
+                                {x0, y0, x1, y0, x1, y1, x0, y0, x1, y1, x0, y1});
+            col = end;
+        }
+    }
+    emscripten_glUseProgram(m.program);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, m.buffer);
+    emscripten_glBufferData(GL_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(m.rectangles.size() * sizeof(float)),
+                            m.rectangles.data(), GL_STREAM_DRAW);
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(m.positionAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(m.positionAttribute), 2, GL_FLOAT,
+                                     GL_FALSE, 0, nullptr);
+    if (c.colourAttribute >= 0 && c.colourAttribute != m.positionAttribute) {
+        emscripten_glDisableVertexAttribArray(static_cast<GLuint>(c.colourAttribute));
+    }
+    const auto level = [](float v) { return static_cast<float>(colourByte(v)) / 255.0f; };
+    emscripten_glUniform4f(m.colourUniform, level(run.colour.r), level(run.colour.g),
+                           level(run.colour.b), level(run.colour.a));
+    emscripten_glUniform2f(m.sizeUniform, static_cast<float>(m.width),
+                           static_cast<float>(m.height));
+    emscripten_glUniform2f(m.originUniform, static_cast<float>(view[0]),
+                           static_cast<float>(view[1]));
+    // The mask's 0 or 1 as alpha: the colour where it is 1, the frame as it
+    // was elsewhere.
+    emscripten_glEnable(GL_BLEND);
+    emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 2));
+    emscripten_glDisable(GL_BLEND);
+    emscripten_glBlendFunc(c.blendSource, c.blendDestination);
+}
+
+}  // namespace
+
+void endRun() {
+    Run& pending = pendingRun();
+    if (pending.segments.empty()) {
+        return;
+    }
+    Run run;
+    std::swap(run, pending);
+    if (run.segments.size() >= rasterisedRun && rasterisable(run) && context().viewport[2] > 0 &&
+        context().viewport[3] > 0 && !context().blend) {
+        // What came before goes to the GPU now, to be drawn while the run is
+        // rasterised here.
+        flushBatch();
+        emscripten_glFlush();
+        drawRunThroughMask(run);
+    } else {
+        for (const Segment& s : run.segments) {
+            emitQuad(s.a, s.b, run.width);
+        }
+    }
+    run.segments.clear();
+    std::swap(run.segments, pending.segments);  // keeps the storage
+}
+
+void addToRun(const Vertex& a, const Vertex& b, float width) {
+    Run& run = pendingRun();
+    if (!run.segments.empty() && (run.width != width || !sameColour(run.colour, a.colour))) {
+        endRun();
+    }
+    run.colour = a.colour;
+    run.width = width;
+    run.segments.push_back({a, b});
+}
+
+void dropRun() {
+    pendingRun().segments.clear();
+}
+
+}  // namespace gllayer

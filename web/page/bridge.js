@@ -1,0 +1,47 @@
+// The page's side of web/native/bridge.cpp: every call the page makes into
+// the program goes through here. Texts come back as JSON or as the snapshot's
+// own text; the page keeps no state of the program's.
+
+// GLUT's numbers for the buttons and their two states.
+export const LEFT = 0;
+export const RIGHT = 2;
+
+export function connect(Module) {
+  let ended = false;
+  const text = (pointer) => Module.UTF8ToString(pointer);
+  const encoder = new TextEncoder();
+
+  return {
+    get ended() { return ended; },
+    end() { ended = true; },
+    get canvas() { return Module.canvas; },
+
+    panel: () => JSON.parse(text(Module._tessaveld_panel())),
+    choose: (code) => Module._tessaveld_choose(code),
+    key: (code) => Module._tessaveld_key(code),
+    button: (button, down, x, y) => Module._tessaveld_button(button, down ? 1 : 0, x, y),
+    drag: (x, y) => Module._tessaveld_drag(x, y),
+    hover: (x, y) => Module._tessaveld_hover(x, y),
+    redraw: () => Module._tessaveld_redraw(),
+    // The point or knot handle a touch at (x, y) takes, window pixels, or null.
+    target: (x, y, radius) => JSON.parse(text(Module._tessaveld_target(x, y, radius))),
+    snapshot: () => text(Module._tessaveld_snapshot()),
+    // Opens a snapshot; the sentence saying why it was refused, or '' when it
+    // was applied. Whatever the text holds goes to the program's reader as it
+    // is, its length given, so that no byte of it is lost or added here.
+    open(snapshot) {
+      const bytes = encoder.encode(snapshot);
+      const room = Module._tessaveld_text(bytes.length);
+      // The room may have grown the memory: the view is taken afterwards.
+      Module.HEAPU8.set(bytes, room);
+      return text(Module._tessaveld_open());
+    },
+    traceFile(name) {
+      try {
+        return Module.FS.readFile(name, {encoding: 'utf8'});
+      } catch (e) {
+        return '';
+      }
+    },
+  };
+}

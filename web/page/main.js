@@ -1,0 +1,168 @@
+// The page around the program: it loads the compiled program (tessaveld.js,
+// which reads its settings from Module) and joins the page's parts to it.
+// Around every event the page does three things of its own: the state panel
+// shows what the program holds, the address takes the snapshot, and the undo
+// history takes a step when the snapshot changed.
+
+import {connect} from './bridge.js';
+import {createControls} from './controls.js';
+import {createLink} from './link.js';
+import {createPanel, download} from './panel.js';
+import {attachPointer} from './pointer.js';
+import {createUndo} from './undo.js';
+
+const canvas = document.getElementById('canvas');
+const Module = {
+  canvas,
+  print: (text) => console.log(text),
+  printErr: (text) => console.warn(text),
+};
+window.Module = Module;
+
+const program = connect(Module);
+const panel = createPanel(program);
+const link = createLink(program);
+const undoButton = document.getElementById('undo');
+const redoButton = document.getElementById('redo');
+const undo = createUndo(program, () => {
+  undoButton.disabled = !undo.canUndo;
+  redoButton.disabled = !undo.canRedo;
+});
+undoButton.disabled = true;
+redoButton.disabled = true;
+let running = false;
+
+// Before an event.
+function before() {
+  if (running) undo.takeIn();
+}
+
+// After an event; `step` for one that ends what the user did (a key, a
+// control, a released drag), not a move on the way.
+function after(step) {
+  if (!running) return;
+  const state = panel.show();
+  link.schedule();
+  if (step) {
+    undo.record();
+    panel.showTrace();
+  }
+  if (state.animating) followAnimation();
+}
+
+function act(run) {
+  if (!running) return;
+  before();
+  run();
+  after(true);
+}
+
+// A running construction changes the picture without an event: the panel and
+// the address follow it frame by frame until it stops.
+let following = false;
+function followAnimation() {
+  if (following) return;
+  following = true;
+  const step = () => {
+    if (!running) {
+      following = false;
+      return;
+    }
+    const state = panel.show();
+    link.schedule();
+    if (state.animating) {
+      requestAnimationFrame(step);
+    } else {
+      following = false;
+    }
+  };
+  requestAnimationFrame(step);
+}
+
+function stepBack(forward) {
+  if (!running) return;
+  if (forward ? undo.redo() : undo.undo()) after(false);
+}
+
+const controls = createControls(program, act);
+Module.addMenuButton = controls.addMenuButton;
+Module.traceWritten = panel.showTrace;
+
+// Keys reach the program through GLUT's own listener on the window, which
+// comes after this one (this module runs first) and before the one below.
+const undoKey = (event) => (event.ctrlKey || event.metaKey) && !event.altKey &&
+  (event.key === 'z' || event.key === 'Z' || event.key === 'y');
+window.addEventListener('keydown', (event) => {
+  if (!running) return;
+  if (undoKey(event)) {
+    event.preventDefault();
+    stepBack(event.shiftKey || event.key === 'y');
+    return;
+  }
+  if (!event.ctrlKey && !event.metaKey && !event.altKey) before();
+}, true);
+window.addEventListener('keydown', (event) => {
+  if (!undoKey(event) && !event.ctrlKey && !event.metaKey && !event.altKey) after(true);
+});
+
+// A fragment typed or pasted into the address bar of the open page.
+window.addEventListener('hashchange', () => {
+  if (!running) return;
+  before();
+  if (link.openAddress()) after(true);
+});
+
+undoButton.addEventListener('click', () => stepBack(false));
+redoButton.addEventListener('click', () => stepBack(true));
+
+const status = document.getElementById('page-status');
+document.getElementById('copy-link').addEventListener('click', async () => {
+  if (!running) return;
+  status.textContent = (await link.copy()) ? 'The link is on the clipboard.' :
+    'The address bar holds the link: copy it from there.';
+});
+// The canvas keeps its last frame (see web/native/post.js): the picture as shown.
+document.getElementById('save-picture').addEventListener('click', () => {
+  canvas.toBlob((blob) => {
+    if (blob) download(blob, 'tessaveld.png');
+  }, 'image/png');
+});
+document.getElementById('download').addEventListener('click', panel.downloadTrace);
+
+// Once the program runs: the link it was opened with, then the pointer.
+Module.postRun = [() => {
+  running = true;
+  link.openAddress();
+  undo.reset();
+  attachPointer(program, canvas, {begin: before, moved: () => after(false), end: () => after(true)});
+  after(false);
+  panel.showTrace();
+}];
+
+Module.onExit = (code) => {
+  // The status as a shell reports the desktop program's: its low eight bits.
+  const exitStatus = code & 255;
+  running = false;
+  program.end();
+  if (Module.stopEvents) Module.stopEvents();
+  controls.disable();
+  [undoButton, redoButton, document.getElementById('copy-link')].forEach((b) => {
+    b.disabled = true;
+  });
+  document.getElementById('ended-text').textContent =
+      `Tessaveld has ended with exit status ${exitStatus}.`;
+  document.getElementById('ended').hidden = false;
+  document.body.dataset.exitStatus = exitStatus;
+};
+
+// A new start without the state; the address, as it was at the end, still
+// opens it again.
+document.getElementById('restart').addEventListener('click', () => {
+  location.replace(location.pathname + location.search);
+});
+document.getElementById('reopen').addEventListener('click', () => location.reload());
+
+// Canvas, module and settings are ready: the program itself.
+const script = document.createElement('script');
+script.src = 'tessaveld.js';
+document.body.appendChild(script);
