@@ -83,24 +83,32 @@ TraceSink traceSink() {
     return s.traceEnabled ? TraceSink{s.traceFile, stdout} : TraceSink{};
 }
 
-std::optional<RefinedPolygon> refineWithScheme() {
+// The selected scheme's step, or nothing with the reason in refusal.
+std::optional<RefinedPolygon> refineWithScheme(SubdivisionRefusal& refusal) {
     const AppState& s = appState;
     const Point3* points = s.controlPoints.data();
     const int n = s.pointCount;
     const double tension = static_cast<double>(AppState::tensionW);
+    std::optional<RefinedPolygon> refined;
     switch (s.schemeKind) {
         case SubdivisionScheme::Rbf4:
         case SubdivisionScheme::Rbf6:
             return refineRbf(points, s.knots.data(), n, s.paramSpacing,
-                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink());
+                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink(),
+                             &refusal);
         case SubdivisionScheme::Nr4:
-            return refineFourPoint(points, n, tension);
+            refined = refineFourPoint(points, n, tension);
+            break;
         case SubdivisionScheme::DeslauriersDubuc:
-            return refineFourPoint(points, n, ddTension);
+            refined = refineFourPoint(points, n, ddTension);
+            break;
         case SubdivisionScheme::Unr4:
-            return refineUnr4(points, n, tension);
+            refined = refineUnr4(points, n, tension);
+            break;
     }
-    return std::nullopt;
+    // The fixed-weight schemes refuse only a polygon that would not fit.
+    refusal = refined ? SubdivisionRefusal::None : SubdivisionRefusal::TooManyPoints;
+    return refined;
 }
 
 // The comparison frame shows the refined polygon after the record holds it:
@@ -109,7 +117,7 @@ void subdivide() {
     AppState& s = appState;
     dropOverlays();
     s.curveMode = CurveMode::None;
-    const std::optional<RefinedPolygon> refined = refineWithScheme();
+    const std::optional<RefinedPolygon> refined = refineWithScheme(s.stepRefusal);
     if (s.traceEnabled) {
         platformTraceWritten(s.traceFile);
     }
@@ -320,6 +328,7 @@ void resetRotation() {
 }  // namespace
 
 void onMenu(int code) {
+    appState.stepRefusal = SubdivisionRefusal::None;
     switch (static_cast<MenuCode>(code)) {
         case MenuCode::Clear:
             clearPolygon();
@@ -354,6 +363,7 @@ void onMenu(int code) {
 }
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
+    appState.stepRefusal = SubdivisionRefusal::None;
     switch (key) {
         case escapeKey:
             platformQuit(escapeStatus);

@@ -117,6 +117,12 @@ struct AppState {
     // Derived: kept current by the refresh path (app/refresh.cpp) after every
     // event that changes the inputs, and read by the display.
     RbfCoefficients rbfCoefficients{};  // RBF curve: polynomial part, then weights
+    RbfSolveStatus rbfStatus =
+        RbfSolveStatus::TooFewCentres;  // the curve is drawn only when Solved
+
+    // Why the last subdivision command left the polygon as it was; written by
+    // the command, cleared by the next key, menu entry, press or drag (not by hovering).
+    SubdivisionRefusal stepRefusal = SubdivisionRefusal::None;
 };
 
 // The one instance.

@@ -39,7 +39,8 @@ void drawFamilyOverlay();
 void drawLineStrip(const Point3* points, int count);
 
 // The record's curve of each mode with its construction at the animation's
-// parameter (see render/curve_drawing.hpp for what each draws).
+// parameter (see render/curve_drawing.hpp for what each draws). The RBF
+// curve only when its system was solved and meets its points.
 void drawLagrangeCurve();
 void drawBsplineCurve();
 void drawRbfCurve();

@@ -86,8 +86,8 @@ TEST(Rbf, ThreePointMultiquadricExample) {
 
 TEST(Rbf, OnePointOfDegreeZeroIsThatPoint) {
     const Interpolation f({{250, 125, -40}}, 0);
-    EXPECT_FLOAT_EQ(f.coefficients[0][0], 250);
-    EXPECT_FLOAT_EQ(f.coefficients[1][0], 0);
+    EXPECT_DOUBLE_EQ(f.coefficients[0][0], 250);
+    EXPECT_DOUBLE_EQ(f.coefficients[1][0], 0);
     const Point3 p = f.at(0.0f);
     EXPECT_FLOAT_EQ(p.x, 250);
     EXPECT_FLOAT_EQ(p.y, 125);

@@ -182,7 +182,7 @@ size_t lineCount(const std::string& text) {
 const char* const filePointLine =
     "  1 :-0.0921  0.5921  0.5921 -0.0921 ( 1.1843,  0.5000)  1.1843  0.5000  0.2500 ";
 const char* const consolePointLine =
-    "  1 :-0.0921  0.5921  0.5921 -0.0921  1.1843  0.5000 1.1843  0.5000  0.2500 ";
+    "  1 :-0.0921  0.5921  0.5921 -0.0921  1.1843  0.5000  1.1843  0.5000  0.2500 ";
 
 // While tracing, rbf steps write the trace file and standard output; 4 points
 // of 6 + 6 matrix rows, a point line and an empty line.
