@@ -42,9 +42,17 @@ TEST_F(NoticeTest, SaysWhyAStepWasRefusedOrTheCurveIsMissing) {
     };
     const Case cases[] = {
         {"nothing done yet", [] {}, ""},
-        {"rbf4 at degree 4", [] { clickPoints(6), keys("aaawwws"); },
+        {"rbf4 at degree 4",
+         [] {
+             clickPoints(6);
+             keys("aaawwws");
+         },
          "rbf4 needs degree 3 or less."},
-        {"rbf6 at degree 6", [] { clickPoints(6), keys("aaaawwwwws"); },
+        {"rbf6 at degree 6",
+         [] {
+             clickPoints(6);
+             keys("aaaawwwwws");
+         },
          "rbf6 needs degree 5 or less."},
         {"rbf4 over a flat Gaussian",
          [] {
@@ -55,11 +63,23 @@ TEST_F(NoticeTest, SaysWhyAStepWasRefusedOrTheCurveIsMissing) {
          },
          "rbf4 did not step: a stencil's local system is singular (its parameters repeat or the "
          "basis is flat)."},
-        {"65 points", [] { clickPoints(65), keys("s"); },
+        {"65 points",
+         [] {
+             clickPoints(65);
+             keys("s");
+         },
          "A polygon of more than 64 points is not subdivided."},
-        {"RBF curve of degree 5 on five points", [] { clickPoints(5), keys("3wwww"); },
+        {"RBF curve of degree 5 on five points",
+         [] {
+             clickPoints(5);
+             keys("3wwww");
+         },
          "No RBF curve: degree 5 needs at least 6 points."},
-        {"RBF curve at 128 points", [] { clickPoints(128), keys("3"); },
+        {"RBF curve at 128 points",
+         [] {
+             clickPoints(128);
+             keys("3");
+         },
          "No RBF curve: 128 points and degree 1 make more than 128 unknowns."},
         {"RBF curve over a flat Gaussian",
          [] {
@@ -70,10 +90,18 @@ TEST_F(NoticeTest, SaysWhyAStepWasRefusedOrTheCurveIsMissing) {
          },
          "No RBF curve: its system is singular (two centres coincide or the basis is flat)."},
         {"RBF curve over a nearly flat Gaussian",
-         [] { clickPoints(6), keys("3bb" + std::string(80, ',')); },
+         [] {
+             clickPoints(6);
+             keys("3bb" + std::string(80, ','));
+         },
          "No RBF curve: the solved curve misses its own points by more than 0.01 px (the system "
          "is too ill-conditioned)."},
-        {"a solved RBF curve", [] { clickPoints(6), keys("3"); }, ""},
+        {"a solved RBF curve",
+         [] {
+             clickPoints(6);
+             keys("3");
+         },
+         ""},
     };
     for (const Case& c : cases) {
         appState = AppState{};
