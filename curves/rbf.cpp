@@ -1,5 +1,6 @@
 #include "curves/rbf.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -195,4 +196,27 @@ Point3 evalRbf(const RbfCoefficients& coefficients, const float* centres, int n,
         out[c] = static_cast<float>(sum[c]);
     }
     return out;
+}
+
+bool rbfCardinals(const float* centres, int n, int degree, BasisKind kind, float shape, float u,
+                  double* values) {
+    if (!rbfSystemFits(n, degree) || degree + 1 > n) {
+        return false;
+    }
+    const KeptInverse& inverse = inverseOfSystem(centres, n, degree, kind, shape);
+    if (inverse.singular) {
+        return false;
+    }
+    // Row m of the evaluation: u^m for the monomials, then phi(u - t[i]).
+    std::fill(values, values + n, 0.0);
+    const int size = n + degree + 1;
+    for (int m = 1; m <= size; ++m) {
+        const double v = m <= degree + 1 ? std::pow(static_cast<double>(u), m - 1)
+                                         : rbfBasis(kind, u - centres[m - degree - 2], shape);
+        const double* row = inverse.row(m);
+        for (int j = 0; j < n; ++j) {
+            values[j] += v * row[j];
+        }
+    }
+    return true;
 }

@@ -59,3 +59,12 @@ RbfSolveStatus solveRbf(const Point3* points, const float* centres, int n, int d
 // in double and rounded once; (0, 0, 0) unless the system fits.
 Point3 evalRbf(const RbfCoefficients& coefficients, const float* centres, int n, int degree,
                BasisKind kind, float shape, float u);
+
+// The cardinal functions of the interpolation at u: values[j] for j = 0 ..
+// n - 1 is the interpolant of the data that is 1 at centre j and 0 at the
+// others, polynomial part included, from the inverse of the system that
+// solveRbf uses (kept between calls); the curve is the sum of the points times
+// these values. Returns false and writes nothing when the system does not fit,
+// has more monomials than centres or is singular.
+bool rbfCardinals(const float* centres, int n, int degree, BasisKind kind, float shape, float u,
+                  double* values);

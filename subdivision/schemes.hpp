@@ -4,6 +4,7 @@
 // refined polygon on the uniform parameters of half the spacing. Nothing
 // comes out (std::nullopt) when 2n would pass 128.
 
+#include <array>
 #include <optional>
 
 #include "curves/geometry.hpp"
@@ -71,3 +72,27 @@ constexpr double maskSumTolerance = 1e-6;
 std::optional<RefinedPolygon> refineRbf(const Point3* points, const float* t, int n, float spacing,
                                         const RbfStencil& stencil, const TraceSink& trace,
                                         SubdivisionRefusal* refusal = nullptr);
+
+// The mask of one new point: the weight each old point near it gets,
+// offsets counted from the point after which it is inserted (-1 is the one
+// before it, 2 the one after the next).
+struct SubdivisionMask {
+    static constexpr int capacity = 32;
+    int count = 0;  // weights in use; 0: no mask
+    std::array<int, capacity> offsets{};
+    std::array<double, capacity> weights{};
+};
+
+// The RBF mask of the point an rbf4 or rbf6 step inserts after point 0 of the
+// n points with parameters t and spacing, as the step works it out (the same
+// parameters, system and weights); no mask where the step would be refused
+// at that stencil.
+SubdivisionMask rbfMask(const float* t, int n, float spacing, const RbfStencil& stencil);
+
+// The fixed mask of the interpolatory four-point scheme with tension w (NR4,
+// and D-D at w = 1/16): -w, 1/2 + w, 1/2 + w, -w.
+SubdivisionMask fourPointMask(double w);
+
+// UNR4's two masks with tension w: the new point nearer the start of an edge,
+// then the one nearer its end.
+std::array<SubdivisionMask, 2> unr4Masks(double w);

@@ -114,6 +114,19 @@ LongPoint RbfReference::at(long double u) const {
     return out;
 }
 
+LongPoint RbfReference::atFloatDistances(float u) const {
+    LongPoint out{0, 0, 0};
+    const size_t m = static_cast<size_t>(degree) + 1;
+    for (size_t k = 0; k < coefficients.size(); ++k) {
+        const float x = k < m ? 0.0f : u - static_cast<float>(centres[k - m]);
+        const long double f = k < m ? power(u, static_cast<int>(k)) : referencePhi(kind, x, shape);
+        for (size_t c = 0; c < 3; ++c) {
+            out[c] += f * coefficients[k][c];
+        }
+    }
+    return out;
+}
+
 double distance(const Point3& p, const LongPoint& q) {
     const long double dx = p.x - q[0];
     const long double dy = p.y - q[1];

@@ -31,6 +31,9 @@ struct RbfReference {
     bool solved = false;                  // false: a pivot vanished (singular system)
 
     LongPoint at(long double u) const;
+    // The value with each distance u - t[j] first rounded to float, as the
+    // program hands distances to its basis function.
+    LongPoint atFloatDistances(float u) const;
 };
 
 RbfReference solveReference(const std::vector<long double>& centres, const Point3* points,
