@@ -249,6 +249,7 @@ void elevate() {
         s.controlPoints[i] = raised[i];
     }
     s.auxPointCount = n;
+    s.comparisonIsReduction = false;
     s.pointCount = count;
     refreshAfter(Edit::Layout);
 }
@@ -266,6 +267,7 @@ void reduceWithAlpha(float delta) {
     reduceDegree(s.controlPoints.data(), s.pointCount, s.reductionAlpha, s.auxPolygon.data());
     s.auxPointCount =
         s.pointCount >= minReduciblePoints ? s.pointCount - 1 : std::min(s.pointCount - 1, 0);
+    s.comparisonIsReduction = true;
     refreshAfter(Edit::View);
 }
 
