@@ -512,6 +512,41 @@ TEST_F(SnapshotTest, EveryFiniteFloatComesBackExactly) {
     }
 }
 
+// The shortest text by its definition: the first precision of "%.*g" that
+// strtof reads back. Whole numbers below 2^24 are written as integers instead
+// (400, not 4e+02), so they are left out here.
+TEST_F(SnapshotTest, NumbersMatchTheFirstPrecisionThatReadsBack) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> pixels(-1000.0f, 1000.0f);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    int compared = 0;
+    for (int i = 0; i < 60000; ++i) {
+        float v = 0.0f;
+        if (i % 3 == 0) {
+            const std::uint32_t u = static_cast<std::uint32_t>(random());
+            std::memcpy(&v, &u, sizeof v);
+        } else {
+            v = i % 3 == 1 ? pixels(random) : unit(random);
+        }
+        if (!std::isfinite(v) || (std::fabs(v) < 16777216.0f && v == std::trunc(v))) {
+            continue;
+        }
+        char expected[32] = {};
+        for (int precision = 1; precision <= 9; ++precision) {
+            std::snprintf(expected, sizeof expected, "%.*g", precision, static_cast<double>(v));
+            if (bits(std::strtof(expected, nullptr)) == bits(v)) {
+                break;
+            }
+        }
+        appState.shapeR = v;
+        const std::string text = encodeSnapshot(appState);
+        const std::size_t at = text.find(";r=") + 3;
+        ASSERT_EQ(text.substr(at, text.find(';', at) - at), expected) << i;
+        ++compared;
+    }
+    EXPECT_GT(compared, 50000);
+}
+
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
