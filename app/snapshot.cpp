@@ -719,26 +719,26 @@ std::string misplacedKey(std::string_view key, std::optional<Field> expected) {
     return sentence("The link has '", key, "' where '", keyOf(*expected), "' belongs.");
 }
 
-bool readKey(Reader& r, Field f) {
+void readKey(Reader& r, Field f) {
     if (!r.expect(';')) {
-        return false;
+        return;
     }
     const std::string_view key = r.word();
     // No key begins with the end marker, so a text that stops at it is whole
     // but lacks settings.
     if (key == endMarker) {
         r.refuse(sentence("The link ends before its '", keyOf(f), "' setting."));
-        return false;
+        return;
     }
     if (r.atEnd()) {
         r.refuse(std::string(cutShort));
-        return false;
+        return;
     }
     if (key == keyOf(f)) {
-        return r.expect('=');
+        r.expect('=');
+        return;
     }
     r.refuse(misplacedKey(key, f));
-    return false;
 }
 
 bool readEnd(Reader& r) {
@@ -878,18 +878,16 @@ struct FamilySource {
     int count = 0;
 };
 
-// Reads everything after the version into next, which starts cleared.
+// Reads everything after the version into next, which starts cleared. After
+// the first refusal every read is a no-op: the remaining settings are passed
+// over, and the first refusal is the one reported.
 bool readSettings(Reader& r, AppState& next, FamilySource& family) {
-    if (!readKey(r, Field::Mode)) {
-        return false;
-    }
+    readKey(r, Field::Mode);
     if (const auto mode = readName(r, curveModeNames, "curve mode")) {
         next.curveMode = *mode;
     }
 
-    if (!readKey(r, Field::Degree)) {
-        return false;
-    }
+    readKey(r, Field::Degree);
     if (const auto degree = readInteger(r, "degree")) {
         if (*degree < 0) {
             r.refuse(sentence("The link's degree is ", *degree, "; a degree cannot be negative."));
@@ -900,16 +898,12 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         next.polyDegree = *degree;
     }
 
-    if (!readKey(r, Field::Scheme)) {
-        return false;
-    }
+    readKey(r, Field::Scheme);
     if (const auto scheme = readName(r, schemeNames, "subdivision scheme")) {
         next.schemeKind = *scheme;
     }
 
-    if (!readKey(r, Field::Stencil)) {
-        return false;
-    }
+    readKey(r, Field::Stencil);
     if (const auto stencil = readInteger(r, "RBF stencil")) {
         const SubdivisionScheme scheme = next.schemeKind;
         if (*stencil != rbf4StencilSize && *stencil != rbf6StencilSize) {
@@ -925,30 +919,22 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         next.rbfStencilSize = *stencil;
     }
 
-    if (!readKey(r, Field::Basis)) {
-        return false;
-    }
+    readKey(r, Field::Basis);
     if (const auto basis = readName(r, basisNames, "radial basis")) {
         next.basisKind = *basis;
     }
 
-    if (!readKey(r, Field::Shape)) {
-        return false;
-    }
+    readKey(r, Field::Shape);
     if (const auto shape = readNumber(r, "shape parameter r")) {
         next.shapeR = *shape;
     }
 
-    if (!readKey(r, Field::Halve)) {
-        return false;
-    }
+    readKey(r, Field::Halve);
     if (const auto halve = readName(r, switchNames, "halving switch")) {
         next.halveShapeOnSubdivision = *halve;
     }
 
-    if (!readKey(r, Field::Alpha)) {
-        return false;
-    }
+    readKey(r, Field::Alpha);
     if (const auto alpha = readNumber(r, "reduction weight alpha")) {
         if (!(*alpha > -1.0f)) {
             r.refuse(sentence("The link's reduction weight alpha is ", decimal(*alpha),
@@ -957,16 +943,12 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         next.reductionAlpha = *alpha;
     }
 
-    if (!readKey(r, Field::Spacing)) {
-        return false;
-    }
+    readKey(r, Field::Spacing);
     if (const auto spacing = readNumber(r, "parameter spacing")) {
         next.paramSpacing = *spacing;
     }
 
-    if (!readKey(r, Field::Turn)) {
-        return false;
-    }
+    readKey(r, Field::Turn);
     if (const auto x = readNumber(r, "turn of the view")) {
         next.rotationX = *x;
     }
@@ -976,9 +958,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     }
 
     constexpr ListRule pointsRule{"polygon", "point", 0, maxPoints};
-    if (!readKey(r, Field::Points)) {
-        return false;
-    }
+    readKey(r, Field::Points);
     if (const auto t = r.token()) {
         if (const auto n = readPolygon(r, *t, pointsRule, next.controlPoints.data())) {
             next.pointCount = *n;
@@ -987,9 +967,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     const int n = next.pointCount;
 
     constexpr ListRule enteredRule{"entered polygon", "point", 0, maxPoints};
-    if (!readKey(r, Field::Entered)) {
-        return false;
-    }
+    readKey(r, Field::Entered);
     if (const auto t = r.token()) {
         if (*t == samePolygon) {
             next.enteredPointCount = n;
@@ -1001,9 +979,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     }
 
     constexpr ListRule knotsRule{"knot list", "value", 0, maxPoints};
-    if (!readKey(r, Field::Knots)) {
-        return false;
-    }
+    readKey(r, Field::Knots);
     if (const auto t = r.token()) {
         if (const auto m = readCount(r, *t, knotsRule)) {
             if (readValueItems(r, *m, knotsRule, next.knots.data(), nullptr)) {
@@ -1015,9 +991,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
 
     const int tailCount = std::max(0, n - m);
     constexpr ListRule tailRule{"knot tail", "value", 0, maxPoints};
-    if (!readKey(r, Field::Tail)) {
-        return false;
-    }
+    readKey(r, Field::Tail);
     if (const auto t = r.token()) {
         if (const auto count = readCount(r, *t, tailRule)) {
             if (*count != tailCount) {
@@ -1030,9 +1004,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     }
 
     constexpr ListRule handlesRule{"handle list", "handle", 0, maxPoints};
-    if (!readKey(r, Field::Handles)) {
-        return false;
-    }
+    readKey(r, Field::Handles);
     if (const auto t = r.token()) {
         if (const auto count = readCount(r, *t, handlesRule)) {
             if (*count != m) {
@@ -1052,9 +1024,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     }
 
     constexpr ListRule auxRule{"comparison polygon", "point", minAuxCount, maxPoints - 1};
-    if (!readKey(r, Field::Aux)) {
-        return false;
-    }
+    readKey(r, Field::Aux);
     if (const auto t = r.token()) {
         if (const auto aux = readPolygon(r, *t, auxRule, next.auxPolygon.data())) {
             next.auxPointCount = *aux;
@@ -1062,9 +1032,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
     }
 
     constexpr ListRule familyRule{"family's polygon", "point", 0, maxPoints};
-    if (!readKey(r, Field::Family)) {
-        return false;
-    }
+    readKey(r, Field::Family);
     if (const auto t = r.token()) {
         if (*t == familyOn) {
             next.showFamily = true;
@@ -1088,9 +1056,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         }
     }
 
-    if (!readKey(r, Field::Anim)) {
-        return false;
-    }
+    readKey(r, Field::Anim);
     if (const auto frame = readInteger(r, "animation frame")) {
         if (*frame < 0 || *frame > lastAnimationFrame) {
             r.refuse(sentence("The link's animation frame is ", *frame, "; it lies within 0 .. ",
@@ -1107,9 +1073,7 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         next.animT = *t;
     }
 
-    if (!readKey(r, Field::Active)) {
-        return false;
-    }
+    readKey(r, Field::Active);
     if (const auto point = readInteger(r, "active point")) {
         if (*point != noIndex && (*point < 0 || *point >= n)) {
             r.refuse(sentence("The link's active point is ", *point, ", but its polygon has ",
