@@ -36,7 +36,6 @@ constexpr float alphaFloor = -0.99f;
 constexpr float alphaNearMinusOne = -0.99999f;
 // The reduction needs a curve of degree two or more.
 constexpr int minReduciblePoints = 3;
-constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5, 1.0, 99.0};
 
 constexpr int rbf4StencilSize = 4;
 constexpr int rbf6StencilSize = 6;
@@ -279,6 +278,9 @@ void toggleFamily() {
         // The rows belong to this polygon: below three points nothing is
         // reduced, and rows left from an earlier polygon must not show.
         s.familyPointCount = s.pointCount >= minReduciblePoints ? s.pointCount - 1 : 0;
+        // The rows keep their polygon beside them: a snapshot carries it, not
+        // the rows, which it recomputes.
+        s.familyPolygon = s.controlPoints;
         for (int i = 0; i < familySize && s.familyPointCount > 0; ++i) {
             reduceDegree(s.controlPoints.data(), s.pointCount, familyWeights[i],
                          s.familyCurves[i].data());
