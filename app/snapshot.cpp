@@ -47,8 +47,8 @@ constexpr std::string_view familyOn = "on";
 constexpr int maxSignificantDigits = 9;
 // Whole numbers below 2^24 are floats exactly; clicks and depths give them.
 constexpr float wholeLimit = 16777216.0f;
-// Nine digits with sign, point and a three-digit exponent take 15 characters;
-// a longer number is refused before conversion.
+// Nine digits with sign, point and exponent take 15 characters; a longer
+// number is refused before conversion.
 constexpr std::size_t maxNumberLength = 24;
 // Integers of up to nine digits fit an int whatever their value.
 constexpr std::size_t maxIntegerDigits = 9;
@@ -719,6 +719,7 @@ std::string misplacedKey(std::string_view key, std::optional<Field> expected) {
     return sentence("The link has '", key, "' where '", keyOf(*expected), "' belongs.");
 }
 
+// ";key=" for the setting f.
 void readKey(Reader& r, Field f) {
     if (!r.expect(';')) {
         return;
@@ -741,6 +742,7 @@ void readKey(Reader& r, Field f) {
     r.refuse(misplacedKey(key, f));
 }
 
+// ";end" and nothing after it.
 bool readEnd(Reader& r) {
     if (!r.expect(';')) {
         return false;
