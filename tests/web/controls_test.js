@@ -138,4 +138,31 @@ async function notice(browser, url) {
   await web.close();
 }
 
-module.exports = {controlsAsKeys, pictureAndLink, notice};
+// The keyboard reaches the controls as well as the program: Tab moves to a
+// control and Enter presses it, while every other key, space included, stays
+// the program's wherever the focus is.
+async function keyboard(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  for (const [x, y] of hexagon) await web.click(x, y);
+  await web.key('6');
+  await web.control('w', 'mouse');
+  const focused = () => web.page.evaluate(() => document.activeElement.dataset.key || null);
+  const onW = await focused();
+  await web.page.keyboard.press('Space');
+  await web.frames();
+  const afterSpace = (await web.panel()).degree;
+  await web.page.keyboard.press('Enter');
+  await web.frames();
+  const afterEnter = (await web.panel()).degree;
+  await web.page.keyboard.press('Tab');
+  const next = await focused();
+  await web.key('q');
+  check('keyboard: space on a focused control is the program\'s, Enter presses the control, ' +
+        'Tab moves on, letters stay the program\'s',
+  onW === 'w' && afterSpace === 2 && afterEnter === 3 && next === 'e' &&
+        (await web.panel()).degree === 2, `${onW} ${afterSpace} ${afterEnter} ${next}`);
+  await web.close();
+}
+
+module.exports = {controlsAsKeys, pictureAndLink, notice, keyboard};

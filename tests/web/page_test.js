@@ -8,7 +8,7 @@ const {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels
 const {check, fail, failures} = require('./check.js');
 const {phoneSizes} = require('./touch_test.js');
 const {clickAccuracy} = require('./scale_test.js');
-const {controlsAsKeys, pictureAndLink, notice} = require('./controls_test.js');
+const {controlsAsKeys, pictureAndLink, notice, keyboard} = require('./controls_test.js');
 const {roundTrips, hostileLinks, undoRedo} = require('./link_test.js');
 
 const root = path.resolve(__dirname, '../..');
@@ -223,10 +223,16 @@ async function ending(browser, url) {
     await web.key('4');
     check(`${how}: nothing answers afterwards`, (await web.pixels()).equals(drawn));
     check(`${how}: no page error`, web.errors.length === 0, web.errors.join('; '));
-    await web.page.click('#restart');
+    // Esc starts again as the address left it, quit empty.
+    const again = how === 'Escape' ? '#reopen' : '#restart';
+    await web.page.click(again);
     await web.page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun === true &&
       document.getElementById('ended').hidden, {timeout: 30000});
-    check(`${how}: start again gives a fresh program`, true);
+    await web.frames();
+    const points = (await web.panel()).points;
+    check(`${how}: ${how === 'Escape' ? '"Open it again" gives the program as it ended' :
+      '"Start again" gives a fresh program'} (${points} points)`,
+    points === (how === 'Escape' ? 2 : 0));
     await web.close();
   }
 }
@@ -317,7 +323,7 @@ async function randomMinute(browser, url) {
   const started = Date.now();
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
-    controlsAsKeys, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo, sameAsDesktop,
+    controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo, sameAsDesktop,
     traceAsDesktop];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.

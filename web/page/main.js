@@ -142,6 +142,12 @@ Module.postRun = [() => {
 Module.onExit = (code) => {
   // The status as a shell reports the desktop program's: its low eight bits.
   const exitStatus = code & 255;
+  // The address takes the state as it ended, for "Open it again".
+  try {
+    link.write();
+  } catch (e) {
+    console.warn(`the address was not written at the end: ${e}`);
+  }
   running = false;
   program.end();
   if (Module.stopEvents) Module.stopEvents();
