@@ -98,6 +98,16 @@ async function drags(web, name) {
       (await web.panel()).points === 6 && markerNear(before, x4, y4) && !markerNear(after, x4, y4) &&
       markerNear(after, x5, y5, 6));
 
+  // What was touched last is what "delete point" and key i act on.
+  await web.tap(KNOT_1_X + 60, BAR_Y);
+  await web.control('i', 'touch');
+  const inserted = (await web.panel()).points;
+  await web.tap(...hexagon[0]);
+  await web.page.tap('#menu button[data-label="delete point"]');
+  check(`${name}: the knot handle and the point touched last are the ones key i and ` +
+        '"delete point" act on', inserted === 7 && (await web.panel()).points === 6,
+  `${inserted} ${(await web.panel()).points}`);
+
   // The rest of the page scrolls under a finger.
   await web.page.evaluate(() => scrollTo(0, 0));
   await web.touchPaths([Array.from({length: 11}, (_, k) => [20, 700 - 40 * k])]);
