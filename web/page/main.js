@@ -1,5 +1,5 @@
 // The page around the program: it loads the compiled program (tessaveld.js,
-// which reads its settings from Module) and joins the page's parts to it.
+// which reads its settings from Module) and joins the page's modules to it.
 // Around every event the page does three things of its own: the state panel
 // shows what the program holds, the address takes the snapshot, and the undo
 // history takes a step when the snapshot changed.

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the parts of the web page's GL layer share: the types of its vertices
+// What the files of the web page's GL layer share: the types of its vertices
 // and matrices, and the one context that holds GL's state and the batch
-// waiting for the GPU. The parts: state.cpp (GL's state and matrices),
+// waiting for the GPU. The files: state.cpp (GL's state and matrices),
 // primitives.cpp (glBegin to glEnd: primitives into segments and
 // triangles), batch.cpp (triangles and lines into one draw) and mask.cpp
 // (long runs of wide segments rasterised on the processor).
