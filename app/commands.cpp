@@ -36,7 +36,6 @@ constexpr float alphaFloor = -0.99f;
 constexpr float alphaNearMinusOne = -0.99999f;
 // The reduction needs a curve of degree two or more.
 constexpr int minReduciblePoints = 3;
-constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5, 1.0, 99.0};
 
 constexpr int rbf4StencilSize = 4;
 constexpr int rbf6StencilSize = 6;
@@ -83,24 +82,32 @@ TraceSink traceSink() {
     return s.traceEnabled ? TraceSink{s.traceFile, stdout} : TraceSink{};
 }
 
-std::optional<RefinedPolygon> refineWithScheme() {
+// The selected scheme's step, or nothing with the reason in refusal.
+std::optional<RefinedPolygon> refineWithScheme(SubdivisionRefusal& refusal) {
     const AppState& s = appState;
     const Point3* points = s.controlPoints.data();
     const int n = s.pointCount;
     const double tension = static_cast<double>(AppState::tensionW);
+    std::optional<RefinedPolygon> refined;
     switch (s.schemeKind) {
         case SubdivisionScheme::Rbf4:
         case SubdivisionScheme::Rbf6:
             return refineRbf(points, s.knots.data(), n, s.paramSpacing,
-                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink());
+                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink(),
+                             &refusal);
         case SubdivisionScheme::Nr4:
-            return refineFourPoint(points, n, tension);
+            refined = refineFourPoint(points, n, tension);
+            break;
         case SubdivisionScheme::DeslauriersDubuc:
-            return refineFourPoint(points, n, ddTension);
+            refined = refineFourPoint(points, n, ddTension);
+            break;
         case SubdivisionScheme::Unr4:
-            return refineUnr4(points, n, tension);
+            refined = refineUnr4(points, n, tension);
+            break;
     }
-    return std::nullopt;
+    // The fixed-weight schemes refuse only a polygon that would not fit.
+    refusal = refined ? SubdivisionRefusal::None : SubdivisionRefusal::TooManyPoints;
+    return refined;
 }
 
 // The comparison frame shows the refined polygon after the record holds it:
@@ -109,7 +116,7 @@ void subdivide() {
     AppState& s = appState;
     dropOverlays();
     s.curveMode = CurveMode::None;
-    const std::optional<RefinedPolygon> refined = refineWithScheme();
+    const std::optional<RefinedPolygon> refined = refineWithScheme(s.stepRefusal);
     if (s.traceEnabled) {
         platformTraceWritten(s.traceFile);
     }
@@ -241,6 +248,7 @@ void elevate() {
         s.controlPoints[i] = raised[i];
     }
     s.auxPointCount = n;
+    s.comparisonIsReduction = false;
     s.pointCount = count;
     refreshAfter(Edit::Layout);
 }
@@ -258,6 +266,7 @@ void reduceWithAlpha(float delta) {
     reduceDegree(s.controlPoints.data(), s.pointCount, s.reductionAlpha, s.auxPolygon.data());
     s.auxPointCount =
         s.pointCount >= minReduciblePoints ? s.pointCount - 1 : std::min(s.pointCount - 1, 0);
+    s.comparisonIsReduction = true;
     refreshAfter(Edit::View);
 }
 
@@ -269,6 +278,9 @@ void toggleFamily() {
         // The rows belong to this polygon: below three points nothing is
         // reduced, and rows left from an earlier polygon must not show.
         s.familyPointCount = s.pointCount >= minReduciblePoints ? s.pointCount - 1 : 0;
+        // The rows keep their polygon beside them: a snapshot carries it, not
+        // the rows, which it recomputes.
+        s.familyPolygon = s.controlPoints;
         for (int i = 0; i < familySize && s.familyPointCount > 0; ++i) {
             reduceDegree(s.controlPoints.data(), s.pointCount, familyWeights[i],
                          s.familyCurves[i].data());
@@ -320,6 +332,7 @@ void resetRotation() {
 }  // namespace
 
 void onMenu(int code) {
+    appState.stepRefusal = SubdivisionRefusal::None;
     switch (static_cast<MenuCode>(code)) {
         case MenuCode::Clear:
             clearPolygon();
@@ -354,6 +367,7 @@ void onMenu(int code) {
 }
 
 void onKey(unsigned char key, int /*x*/, int /*y*/) {
+    appState.stepRefusal = SubdivisionRefusal::None;
     switch (key) {
         case escapeKey:
             platformQuit(escapeStatus);

@@ -51,6 +51,8 @@ std::string recordViolations(const AppState& s) {
     c.within("curveMode", static_cast<int>(s.curveMode), 0, 4);
     c.within("schemeKind", static_cast<int>(s.schemeKind), 0, subdivisionSchemeCount - 1);
     c.within("basisKind", static_cast<int>(s.basisKind), 0, basisKindCount - 1);
+    c.within("rbfStatus", static_cast<int>(s.rbfStatus), 0, 4);
+    c.within("stepRefusal", static_cast<int>(s.stepRefusal), 0, 5);
     c.require(s.polyDegree >= 0, "the degree is negative");
     c.require(s.rbfStencilSize == 4 || s.rbfStencilSize == 6,
               "the RBF stencil has neither 4 nor 6 points");

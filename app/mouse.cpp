@@ -98,18 +98,19 @@ bool isDraggableKnot(int k) {
     return k >= 1 && k <= validKnotCount() - 2;
 }
 
-// Moves handle k to x, kept between its neighbours. A neighbour's position is
-// truncated to whole pixels, so a handle can stop just short of a fractional
-// left neighbour and the knots may repeat.
+// Moves handle k to x, kept between its neighbours: pushed against one, it
+// stops at the neighbour's exact position, which may be fractional, so the
+// knots may repeat but never run backwards.
 void clampKnot(int k, int x) {
     KnotHandle* handles = appState.knotHandles.data();
-    if (static_cast<float>(x) < handles[k - 1].x) {
-        x = static_cast<int>(handles[k - 1].x);
+    float to = static_cast<float>(x);
+    if (to < handles[k - 1].x) {
+        to = handles[k - 1].x;
     }
-    if (static_cast<float>(x) > handles[k + 1].x) {
-        x = static_cast<int>(handles[k + 1].x);
+    if (to > handles[k + 1].x) {
+        to = handles[k + 1].x;
     }
-    handles[k].x = static_cast<float>(x);
+    handles[k].x = to;
 }
 
 // Depth of a new point in -windowWidth/4 .. windowWidth/4 - 1, so that a
@@ -189,6 +190,7 @@ void seedPointDepths(unsigned int seed) {
 
 void onMouse(int button, int state, int x, int y) {
     AppState& s = appState;
+    s.stepRefusal = SubdivisionRefusal::None;
     y = flipY(y);
     if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN) {
         pressLeft(x, y);
@@ -209,6 +211,7 @@ void onMouse(int button, int state, int x, int y) {
 
 void onDrag(int x, int y) {
     AppState& s = appState;
+    s.stepRefusal = SubdivisionRefusal::None;
     y = flipY(y);
     if (s.pressedButton == leftPressed && s.dragMode == DragMode::Point) {
         // An index left over from before a clear or a shrink moves nothing.

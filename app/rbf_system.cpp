@@ -4,6 +4,6 @@
 
 void solveRbfSystem() {
     AppState& s = appState;
-    solveRbf(s.controlPoints.data(), s.knots.data(), s.pointCount, s.polyDegree, s.basisKind,
-             s.shapeR, s.rbfCoefficients);
+    s.rbfStatus = solveRbf(s.controlPoints.data(), s.knots.data(), s.pointCount, s.polyDegree,
+                           s.basisKind, s.shapeR, s.rbfCoefficients);
 }

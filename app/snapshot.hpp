@@ -5,6 +5,18 @@
 // comparison polygon, the family overlay, a paused construction), never the
 // derived data, the trace or the window. The text uses only characters that
 // an address fragment carries as they are.
+//
+// The text is the version tag, then one key=value setting after another in a
+// fixed order, each after a ';', then ";end", for example
+//
+//   v1;mode=bezier;degree=1;scheme=nr4;stencil=4;basis=mq1;r=1;halve=on;
+//   alpha=-0.99999;spacing=1;turn=0,0;points=3:100,100,-37/200,300,12/300,100,5;
+//   entered=points;knots=4:0,0,1,1;tail=0;handles=4:25,25,775,775;aux=0;
+//   family=off;anim=0,-1;active=-1,-1;end
+//
+// (one line, no spaces). Polygons are a count, then ':' and x,y,z points
+// separated by '/'; "points" stands for the control polygon itself. Every
+// number is the shortest decimal that reads back to the same float.
 
 #include <cstddef>
 #include <string>
@@ -14,6 +26,11 @@
 
 // Texts longer than this are refused unread.
 constexpr std::size_t snapshotMaxLength = 65536;
+// The version encodeSnapshot writes and the only one decodeSnapshot reads.
+constexpr int snapshotVersion = 1;
+// The largest degree a text may give: far above any that a curve of 128
+// points can use, and more presses of w than anyone makes.
+constexpr int snapshotMaxDegree = 100000;
 
 // What decoding did: applied, or refused with one sentence saying why.
 struct SnapshotDecoding {
@@ -21,12 +38,16 @@ struct SnapshotDecoding {
     std::string refusal;  // empty when applied
 };
 
-// The text of the record's inputs and snapshots.
+// The text of the record's inputs and snapshots. An active point or knot
+// outside its list is written as none (-1): neither shows nor acts. Returns
+// an empty text only when memory runs out.
 std::string encodeSnapshot(const AppState& s);
 
 // Reads a text made by encodeSnapshot into s: inputs and snapshots (the family
 // rows recomputed from the polygon they reduce); the animation is left paused,
-// and the derived data (RBF coefficients) is the caller's to refresh. The
-// whole text is checked before anything is written: a refused text leaves s
-// exactly as it was.
+// and the derived data (RBF coefficients) is the caller's to refresh. Nothing
+// is held or dragged afterwards, the previous hover equals the current one,
+// and entries past each list's count are zero; the window size, the trace and
+// the rotation anchor stay as they were. The whole text is checked before
+// anything is written: a refused text leaves s exactly as it was.
 SnapshotDecoding decodeSnapshot(std::string_view text, AppState& s);

@@ -20,8 +20,11 @@ constexpr int markerSize = 8;
 constexpr float toneA = 0.3f;
 constexpr float toneB = 0.5f;
 constexpr float toneC = 0.1f;
-// Number of degree-reduced polygons in the family overlay.
+// Number of degree-reduced polygons in the family overlay, and the weight
+// exponent alpha of each: from nearly -1 (the ends count most) to 99 (only
+// the middle counts).
 constexpr int familySize = 6;
+constexpr std::array<double, familySize> familyWeights = {-0.999, -0.5, 0.0, 0.5, 1.0, 99.0};
 
 // A draggable mark on the parameter bar, one per parameter value.
 struct KnotHandle {
@@ -111,12 +114,20 @@ struct AppState {
     // j and l; a later drag does not recompute them).
     ControlPolygon auxPolygon{};  // comparison polygon (elevation, reduction), shown
     int auxPointCount = 0;        // 0 or less: the comparison polygon is not drawn
+    bool comparisonIsReduction = false;  // it is a reduction (h, j), not the polygon before e
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
     int familyPointCount = 0;  // points per family row when l computed them, 0..127; 0: no rows
+    ControlPolygon familyPolygon{};  // the polygon l reduced, familyPointCount + 1 points
 
     // Derived: kept current by the refresh path (app/refresh.cpp) after every
     // event that changes the inputs, and read by the display.
     RbfCoefficients rbfCoefficients{};  // RBF curve: polynomial part, then weights
+    RbfSolveStatus rbfStatus =
+        RbfSolveStatus::TooFewCentres;  // the curve is drawn only when Solved
+
+    // Why the last subdivision command left the polygon as it was; written by
+    // the command, cleared by the next key, menu entry, press or drag (not by hovering).
+    SubdivisionRefusal stepRefusal = SubdivisionRefusal::None;
 };
 
 // The one instance.

@@ -137,3 +137,20 @@ DeCasteljau deCasteljau(const Point3* points, int count, float x) {
     }
     return c;
 }
+
+void bernsteinValues(int degree, double x, double* values) {
+    if (degree < 0 || degree >= maxPoints) {
+        return;
+    }
+    // Row k of the triangle holds B(0..k, k)(x); each row is one linear
+    // interpolation of the one before, worked from the top so that one array
+    // suffices.
+    values[0] = 1.0;
+    for (int k = 1; k <= degree; ++k) {
+        values[k] = x * values[k - 1];
+        for (int i = k - 1; i >= 1; --i) {
+            values[i] = (1.0 - x) * values[i] + x * values[i - 1];
+        }
+        values[0] = (1.0 - x) * values[0];
+    }
+}

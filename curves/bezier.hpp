@@ -22,6 +22,13 @@ Point3 evalBezier(const Point3* points, int count, float x);
 // Binomial coefficient C(n, k) for 0 <= k <= n, in double precision.
 double binomial(int n, int k);
 
+// The Bernstein polynomials B(i, degree)(x) = C(degree, i) x^i (1 - x)^(degree - i)
+// for i = 0 .. degree into values[0..degree], by de Casteljau's triangle of
+// linear interpolations, which stays accurate at every degree. They are the
+// weights of the points of a Bezier curve of degree + 1 points at x. Nothing
+// for degree outside 0..127.
+void bernsteinValues(int degree, double x, double* values);
+
 // The de Casteljau construction at x: level 0 is the given polygon, level k
 // (k = 1 .. count - 1) the count - k points of the k-th round of linear
 // interpolation, the last level the curve point.

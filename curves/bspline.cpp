@@ -1,5 +1,6 @@
 #include "curves/bspline.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -286,5 +287,77 @@ void sampleBsplineCurve(const BsplineView& curve, Point3* out) {
         } else {
             out[k] = evalByTable(curve, u);
         }
+    }
+}
+
+void bsplineBasisValues(const BsplineView& curve, float u, double* values) {
+    if (!bsplineDefined(curve)) {
+        return;
+    }
+    const float* t = curve.knots;
+    const int n = curve.pointCount;
+    const int d = curve.degree;
+    const int last = curve.knotCount - 1;
+    std::array<double, maxPoints> table{};
+    // An unordered list may put u in several spans: it keeps the whole table.
+    if (!knotsOrdered(curve)) {
+        basisTable(t, n, d, u, table);
+        std::memcpy(values, table.data(), sizeof(double) * static_cast<size_t>(n));
+        return;
+    }
+    std::fill(values, values + n, 0.0);
+    if (!(u >= t[0] && u <= t[last])) {
+        return;
+    }
+    // The span whose pieces give the values: the one half-open span
+    // t[s] <= u < t[s + 1], but at the end of the domain or of the list the
+    // last non-empty span ending there, so that the values are the limits the
+    // curve reaches (for a clamped list, N(n - 1) = 1 at the end).
+    int s = -1;
+    if (u == t[n] || u == t[last]) {
+        for (int j = last - 1; j >= 0 && s < 0; --j) {
+            if (t[j] < u && t[j + 1] == u) {
+                s = j;
+            }
+        }
+    } else {
+        int lo = 0;
+        int hi = last;
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            if (u < t[mid]) {
+                hi = mid;
+            } else {
+                lo = mid;
+            }
+        }
+        s = lo;
+    }
+    if (s < 0) {
+        return;
+    }
+    // The table's recursion on the entries that can be non-zero: at order k
+    // those are s - k + 1 .. s; below and above them the table holds exact
+    // zeros, which the untouched entries keep.
+    table[static_cast<size_t>(s)] = 1.0;
+    for (int k = 2; k <= d + 1; ++k) {
+        const int first = std::max(0, s - k + 1);
+        const int end = std::min(s, n + d - k);
+        for (int i = first; i <= end; ++i) {
+            double a = 0.0;
+            if (t[i + k - 1] != t[i]) {
+                a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
+            }
+            double b = 0.0;
+            if (t[i + k] != t[i + 1]) {
+                b = (static_cast<double>(t[i + k]) - u) /
+                    (static_cast<double>(t[i + k]) - t[i + 1]);
+            }
+            table[static_cast<size_t>(i)] =
+                table[static_cast<size_t>(i)] * a + table[static_cast<size_t>(i) + 1] * b;
+        }
+    }
+    for (int i = std::max(0, s - d); i <= std::min(s, n - 1); ++i) {
+        values[i] = table[static_cast<size_t>(i)];
     }
 }

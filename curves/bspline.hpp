@@ -43,6 +43,16 @@ Point3 evalBspline(const BsplineView& curve, float u);
 // k / 128 * (hi - lo) + lo for k = 0 .. 127. Nothing unless the curve is defined.
 void sampleBsplineCurve(const BsplineView& curve, Point3* out);
 
+// Every basis value N(i, d + 1)(u), i = 0 .. pointCount - 1, into values
+// (degree d, order d + 1), anywhere on the knot range, outside the domain
+// too. On an ordered list only the (at most) d + 1 of the span containing u
+// are worked out, O(d^2), by bsplineBasis's operations, and the others are 0;
+// at the end of the domain and of the list the span is the one to the left,
+// so the values are the limits the curve reaches there (bsplineBasis's
+// right-end rule holds for clamped lists only). An unordered list gets
+// bsplineBasis's values. Nothing unless the curve is defined.
+void bsplineBasisValues(const BsplineView& curve, float u, double* values);
+
 // Basis value N(i, k)(u) over knot list t with n control points, exactly as
 // the Cox-de Boor recursion defines it (half-open spans, right-end rule,
 // vanishing terms over zero-length spans). Reads t[i .. i + k] and t[n];

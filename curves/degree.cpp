@@ -1,8 +1,11 @@
 #include "curves/degree.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <vector>
+
+#include "curves/bezier.hpp"
 
 namespace {
 
@@ -137,4 +140,22 @@ void reduceDegree(const Point3* points, int count, double alpha, Point3* out) {
             out[q - 1][c] = static_cast<float>(y);
         }
     }
+}
+
+double reductionWeight(double alpha, double t) {
+    return std::pow(4.0 * t * (1.0 - t), alpha);
+}
+
+double reductionError(const Point3* points, int count, const Point3* reduced, float x) {
+    if (count < 3 || count > maxPoints) {
+        return 0.0;
+    }
+    const Point3 a = evalBezier(points, count, x);
+    const Point3 b = evalBezier(reduced, count - 1, x);
+    double squared = 0.0;
+    for (int c = 0; c < dimension; ++c) {
+        const double d = static_cast<double>(a[c]) - static_cast<double>(b[c]);
+        squared += d * d;
+    }
+    return std::sqrt(squared);
 }

@@ -168,8 +168,9 @@ struct SampleWeights {
 // of all n distances c (u - t[m]): O(n) per parameter once the w are known,
 // and backward stable. A u on a node has weight 1 there and 0 elsewhere;
 // distinct float nodes differ from u by zero in double only when equal.
+// Writes l_j(u) to out[j * stride] for j = 0 .. n - 1.
 void lagrangeWeights(const float* t, int n, double c, const std::array<double, maxPoints>& w,
-                     float u, int k, SampleWeights& memo) {
+                     float u, double* out, size_t stride) {
     std::array<double, maxPoints> distance;
     double all = 1.0;
     int node = -1;
@@ -181,10 +182,11 @@ void lagrangeWeights(const float* t, int n, double c, const std::array<double, m
         all *= distance[m];
     }
     for (int j = 0; j < n; ++j) {
+        double& value = out[static_cast<size_t>(j) * stride];
         if (node >= 0) {
-            memo.weights[j][k] = j == node ? 1.0 : 0.0;
+            value = j == node ? 1.0 : 0.0;
         } else {
-            memo.weights[j][k] = all * (w[j] / distance[j]);
+            value = all * (w[j] / distance[j]);
         }
     }
 }
@@ -202,7 +204,7 @@ const SampleWeights& weightsForNodes(const float* t, int n) {
     std::array<double, maxPoints> w;
     barycentricWeights(t, n, c, w);
     for (int k = 0; k <= curveSegments; ++k) {
-        lagrangeWeights(t, n, c, w, sampleParameter(t, n, k), k, m);
+        lagrangeWeights(t, n, c, w, sampleParameter(t, n, k), &m.weights[0][k], paddedSamples);
     }
     std::memcpy(m.nodes.data(), t, bytes);
     m.count = n;
@@ -306,4 +308,25 @@ NevilleConstruction nevilleConstruction(const Point3* points, const float* t, in
     c.curvePoint = evalLagrange(points, t, n, u);
     steps.marker(c.curvePoint);
     return c;
+}
+
+void lagrangeCardinals(const float* t, int n, float u, double* values) {
+    if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
+        return;
+    }
+    const double c = distanceScale(t, n);
+    std::array<double, maxPoints> w;
+    barycentricWeights(t, n, c, w);
+    lagrangeWeights(t, n, c, w, u, values, 1);
+}
+
+void sampleLagrangeCardinals(const float* t, int n, double* values) {
+    if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
+        return;
+    }
+    const SampleWeights& m = weightsForNodes(t, n);
+    for (int j = 0; j < n; ++j) {
+        std::memcpy(&values[static_cast<size_t>(j) * lagrangeCurveSamples], m.weights[j].data(),
+                    sizeof(double) * lagrangeCurveSamples);
+    }
 }

@@ -30,6 +30,17 @@ Point3 evalLagrange(const Point3* points, const float* t, int n, float u);
 // n > 128; the nodes must be distinct.
 void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* out);
 
+// The cardinal polynomials of the nodes t[0..n-1] at u: values[j] = l_j(u) =
+// prod over m != j of (u - t[m]) / (t[j] - t[m]), 1 at node j and 0 at the
+// others, in the barycentric form the curve's samples use. Nothing for n
+// outside 1..128 or nodes that are not distinct.
+void lagrangeCardinals(const float* t, int n, float u, double* values);
+
+// The cardinal polynomials at the curve's samples, exactly the weights the
+// drawn curve gives each point: values[j * 129 + k] = l_j at the parameter of
+// sample k of sampleLagrangeCurve. Nothing as above.
+void sampleLagrangeCardinals(const float* t, int n, double* values);
+
 // One step of a construction as it is shown: a segment from a to b, or a
 // marker at a.
 struct ConstructionStep {

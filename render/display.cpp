@@ -70,8 +70,12 @@ void drawBsplineCurve() {
     }
 }
 
+// A system that was not solved, or whose solution misses its own points, makes no curve.
 void drawRbfCurve() {
     const AppState& s = appState;
+    if (s.rbfStatus != RbfSolveStatus::Solved) {
+        return;
+    }
     drawRbfCurve(s.rbfCoefficients, s.knots.data(), s.pointCount, s.polyDegree, s.basisKind,
                  s.shapeR);
 }

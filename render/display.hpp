@@ -23,7 +23,8 @@ void drawParameterBar();
 void drawFamilyOverlay();
 
 // The record's curve of each mode with its construction at the animation's
-// parameter (see render/curve_drawing.hpp for what each draws).
+// parameter (see render/curve_drawing.hpp for what each draws). The RBF
+// curve only when its system was solved and meets its points.
 void drawLagrangeCurve();
 void drawBsplineCurve();
 void drawRbfCurve();

@@ -4,6 +4,7 @@
 // refined polygon on the uniform parameters of half the spacing. Nothing
 // comes out (std::nullopt) when 2n would pass 128.
 
+#include <array>
 #include <optional>
 
 #include "curves/geometry.hpp"
@@ -41,11 +42,57 @@ std::optional<RefinedPolygon> refineFourPoint(const Point3* points, int n, doubl
 // Approximating UNR4 scheme with tension w: two new points on every edge, none kept.
 std::optional<RefinedPolygon> refineUnr4(const Point3* points, int n, double w);
 
+// Why a subdivision step left the polygon as it was.
+enum class SubdivisionRefusal : int {
+    None = 0,
+    TooManyPoints = 1,       // 2n would pass 128
+    DegreeAboveStencil = 2,  // d + 1 > S: more monomials than stencil points
+    SingularStencil = 3,     // a local system has no inverse
+    MaskSum = 4,             // a mask's weights miss 1 by more than maskSumTolerance
+    BadStencil = 5,          // an odd stencil, one of fewer than 2 or more than 32 points, or d < 0
+};
+
+// Largest distance from 1 of the sum of an RBF mask's weights: the polynomial
+// part reproduces constants, so the weights of a meaningful mask sum to 1.
+constexpr double maskSumTolerance = 1e-6;
+
 // RBF scheme: the old points at even positions; between points i and i + 1
 // the value at the stencil's middle of the local interpolant of the stencil
 // around them, over the parameters t[0..n-1] continued periodically with
-// period t[n-1] + spacing. Writes each stencil's system and inserted point to
-// trace. Nothing comes out for an odd or too small stencil, a negative degree
-// or a local system of more than 64 unknowns.
+// period t[n-1] + spacing. Parameters that do not increase strictly (never
+// set, another mode's list with repeats, coincident nodes) are replaced by the
+// uniform j * spacing. Local systems, masks and sums are in double; the
+// points come out rounded to float.
+//
+// The step is taken whole or not at all: nothing comes out, and nothing is
+// written to trace, for a bad stencil, d + 1 > S, a singular local system or
+// a mask whose weights do not sum to 1; the reason goes to *refusal when given
+// (None when the step is taken). Otherwise each stencil's system and inserted
+// point are written to trace.
 std::optional<RefinedPolygon> refineRbf(const Point3* points, const float* t, int n, float spacing,
-                                        const RbfStencil& stencil, const TraceSink& trace);
+                                        const RbfStencil& stencil, const TraceSink& trace,
+                                        SubdivisionRefusal* refusal = nullptr);
+
+// The mask of one new point: the weight each old point near it gets,
+// offsets counted from the point after which it is inserted (-1 is the one
+// before it, 2 the one after the next).
+struct SubdivisionMask {
+    static constexpr int capacity = 32;
+    int count = 0;  // weights in use; 0: no mask
+    std::array<int, capacity> offsets{};
+    std::array<double, capacity> weights{};
+};
+
+// The RBF mask of the point an rbf4 or rbf6 step inserts after point 0 of the
+// n points with parameters t and spacing, as the step works it out (the same
+// parameters, system and weights); no mask where the step would be refused
+// at that stencil.
+SubdivisionMask rbfMask(const float* t, int n, float spacing, const RbfStencil& stencil);
+
+// The fixed mask of the interpolatory four-point scheme with tension w (NR4,
+// and D-D at w = 1/16): -w, 1/2 + w, 1/2 + w, -w.
+SubdivisionMask fourPointMask(double w);
+
+// UNR4's two masks with tension w: the new point nearer the start of an edge,
+// then the one nearer its end.
+std::array<SubdivisionMask, 2> unr4Masks(double w);

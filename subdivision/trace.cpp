@@ -12,14 +12,15 @@ void writeMatrix(std::FILE* out, double** a, int size) {
 }
 
 // The file shows the mask form as a parenthesised pair; the console as two bare numbers.
-void writeLine(std::FILE* out, bool parenthesised, int index, const float* weights, int count,
-               float x, float y, const Point3& q) {
+void writeLine(std::FILE* out, bool parenthesised, int index, const double* weights, int count,
+               double x, double y, const Point3& q) {
     std::fprintf(out, "%3d :", index);
     for (int k = 0; k < count; ++k) {
-        std::fprintf(out, "%7.4f ", static_cast<double>(weights[k]));
+        std::fprintf(out, "%7.4f ", weights[k]);
     }
-    std::fprintf(out, parenthesised ? "(%7.4f, %7.4f) " : "%7.4f %7.4f", static_cast<double>(x),
-                 static_cast<double>(y));
+    // The blank after the pair keeps the console's numbers apart when they
+    // fill their seven places.
+    std::fprintf(out, parenthesised ? "(%7.4f, %7.4f) " : "%7.4f %7.4f ", x, y);
     for (int c = 0; c < dimension; ++c) {
         std::fprintf(out, "%7.4f ", static_cast<double>(q[c]));
     }
@@ -37,8 +38,8 @@ void writeTraceMatrix(const TraceSink& sink, double** a, int size) {
     }
 }
 
-void writeTracePointLine(const TraceSink& sink, int index, const float* weights, int count, float x,
-                         float y, const Point3& q) {
+void writeTracePointLine(const TraceSink& sink, int index, const double* weights, int count,
+                         double x, double y, const Point3& q) {
     if (sink.file != nullptr) {
         writeLine(sink.file, true, index, weights, count, x, y, q);
     }

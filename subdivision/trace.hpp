@@ -25,5 +25,5 @@ void writeTraceMatrix(const TraceSink& sink, double** a, int size);
 // stencil's mask weights weights[0..count-1], the mask form (x, y) of the new
 // point and the interpolant's point q, then an empty line; to the file first,
 // then to the console.
-void writeTracePointLine(const TraceSink& sink, int index, const float* weights, int count, float x,
-                         float y, const Point3& q);
+void writeTracePointLine(const TraceSink& sink, int index, const double* weights, int count,
+                         double x, double y, const Point3& q);

@@ -132,11 +132,18 @@ TEST_F(CapacityTest, RbfRowsAtAndPastTheirEdge) {
     menu(MenuCode::Rbf);
     keys("w");  // 100 + 27 + 1 = 128 rows
     ASSERT_EQ(appState.polyDegree, 27);
-    EXPECT_GT(curveSegmentsDrawn(), 0);
+    // The rows are solved, but powers up to 99^27 leave the curve missing its
+    // points: it is not drawn.
+    EXPECT_NE(appState.rbfStatus, RbfSolveStatus::NoRoom);
     const auto solved = appState.rbfCoefficients;
     keys("w");  // 129 rows do not fit: nothing is solved and no curve drawn
+    EXPECT_EQ(appState.rbfStatus, RbfSolveStatus::NoRoom);
     EXPECT_EQ(appState.rbfCoefficients, solved);
     EXPECT_EQ(curveSegmentsDrawn(), 0);
+    // A degree the centres can carry at that size is drawn.
+    appState.polyDegree = 1;
+    menu(MenuCode::Rbf);
+    EXPECT_GT(curveSegmentsDrawn(), 0);
 
     // 128 points leave no row for even a constant polynomial part.
     appState = AppState{};
@@ -153,14 +160,15 @@ TEST_F(CapacityTest, RbfRowsAtAndPastTheirEdge) {
     EXPECT_GT(curveSegmentsDrawn(), 0);
 }
 
-// A local RBF subdivision system has S + d + 1 unknowns and must fit 64.
+// A local RBF subdivision system serves degrees up to S - 1; one more is
+// refused whole.
 TEST_F(CapacityTest, RbfStencilsAtAndPastTheirEdge) {
     struct Case {
         const char* schemeKeys;  // from NR4 to the scheme
         int stencil;
     };
     for (const Case& c : {Case{"aaa", 4}, Case{"aaaa", 6}}) {
-        const int edgeDegree = 64 - c.stencil - 1;
+        const int edgeDegree = c.stencil - 1;
         appState = AppState{};
         enterPoints(4);
         keys(c.schemeKeys);
@@ -176,10 +184,10 @@ TEST_F(CapacityTest, RbfStencilsAtAndPastTheirEdge) {
         EXPECT_EQ(appState.pointCount, 4) << c.stencil;
         EXPECT_TRUE(samePolygon(appState.controlPoints, before)) << c.stencil;
         EXPECT_EQ(appState.shapeR, shape) << c.stencil;
+        EXPECT_EQ(appState.stepRefusal, SubdivisionRefusal::DegreeAboveStencil) << c.stencil;
     }
 }
 
-// Every scheme doubles the closed polygon: 64 points become 128, 65 stay.
 TEST_F(CapacityTest, SubdivisionAtAndPastSixtyFourPoints) {
     const char* const cycle[] = {"", "a", "a", "a", "a"};  // NR4, D-D, UNR4, rbf4, rbf6
     for (const char* next : cycle) {

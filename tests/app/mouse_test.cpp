@@ -136,7 +136,7 @@ TEST_F(MouseTest, HoverHighlightsTheHandleAndPrefersItToAPoint) {
     EXPECT_EQ(appState.knotHandles[3].highlighted, 0.0f);
 }
 
-TEST_F(MouseTest, KnotDragStopsAtTruncatedNeighbours) {
+TEST_F(MouseTest, KnotDragStopsAtItsNeighboursExactPositions) {
     setHandles({25.0f, 100.7f, 200.0f, 300.9f, 775.0f});
     pressLeft(203, 22);
     EXPECT_EQ(appState.dragMode, DragMode::Knot);
@@ -148,27 +148,67 @@ TEST_F(MouseTest, KnotDragStopsAtTruncatedNeighbours) {
         int x;
         float expected;
     };
-    // Left neighbour 100.7 truncates to 100, right neighbour 300.9 to 300.
-    const Step steps[] = {{50, 100.0f},  {400, 300.0f}, {250, 250.0f},
-                          {100, 100.0f}, {101, 101.0f}, {301, 300.0f}};
+    // Pushed past a fractional neighbour, the handle stops on it, not a
+    // truncated pixel beyond it.
+    const Step steps[] = {{50, 100.7f},  {400, 300.9f}, {250, 250.0f},
+                          {100, 100.7f}, {101, 101.0f}, {301, 300.9f}};
     for (const Step& s : steps) {
         drag(s.x, 500);
         EXPECT_EQ(appState.knotHandles[2].x, s.expected) << "drag to " << s.x;
         EXPECT_EQ(appState.knotHandles[2].y, barY);
     }
     releaseLeft(90, 300);
-    EXPECT_EQ(appState.knotHandles[2].x, 100.0f);
+    EXPECT_EQ(appState.knotHandles[2].x, 100.7f);
     EXPECT_EQ(appState.dragMode, DragMode::None);
     EXPECT_EQ(appState.pressedButton, -1);
     EXPECT_EQ(appState.knotHandles[2].highlighted, 1.0f);  // until the cursor leaves
     EXPECT_EQ(appState.knotHandles[1].x, 100.7f);
     EXPECT_EQ(appState.knotHandles[3].x, 300.9f);
 
-    // Knots proportional to the handles, from exactly 0 to exactly 1.
+    // Knots proportional to the handles, from exactly 0 to exactly 1; the
+    // pushed knot equals its neighbour.
     EXPECT_EQ(appState.knots[0], 0.0f);
     EXPECT_EQ(appState.knots[4], 1.0f);
-    EXPECT_NEAR(appState.knots[2], 75.0 / 750.0, 1e-6);
+    EXPECT_EQ(appState.knots[2], appState.knots[1]);
+    EXPECT_NEAR(appState.knots[2], 75.7 / 750.0, 1e-6);
     EXPECT_NEAR(appState.knots[3], 275.9 / 750.0, 1e-6);
+}
+
+// Handles laid out for any window width sit at fractional positions; hard
+// drags against either neighbour, held and released, never put the knots out
+// of order.
+TEST_F(MouseTest, KnotsStayInOrderWhateverTheDragAndWidth) {
+    for (int width : {800, 1037, 333, 4000}) {
+        SCOPED_TRACE(testing::Message() << "width " << width);
+        appState = AppState{};
+        appState.windowWidth = width;
+        appState.curveMode = CurveMode::Bspline;
+        appState.polyDegree = 3;
+        appState.pointCount = 9;
+        appState.knotCount = 13;
+        for (int k = 1; k <= 11; ++k) {
+            for (int i = 0; i < 13; ++i) {
+                appState.knots[i] = static_cast<float>(i) / 7.0f;
+            }
+            layoutKnotHandles();
+            const float left = appState.knotHandles[k - 1].x;
+            const float right = appState.knotHandles[k + 1].x;
+            const int y = static_cast<int>(barY);
+            pressLeft(static_cast<int>(appState.knotHandles[k].x), y);
+            ASSERT_EQ(appState.activeKnot, k);
+            for (int x : {static_cast<int>(left) - 1, static_cast<int>(left),
+                          static_cast<int>(right) + 1, static_cast<int>(right), -50, width + 50}) {
+                drag(x, y);
+                EXPECT_GE(appState.knotHandles[k].x, left) << k << " at " << x;
+                EXPECT_LE(appState.knotHandles[k].x, right) << k << " at " << x;
+            }
+            releaseLeft(k % 2 == 0 ? -50 : width + 50, y);
+            EXPECT_EQ(appState.knotHandles[k].x, k % 2 == 0 ? left : right) << k;
+            for (int i = 1; i < 13; ++i) {
+                ASSERT_LE(appState.knots[i - 1], appState.knots[i]) << "after handle " << k;
+            }
+        }
+    }
 }
 
 TEST_F(MouseTest, EndHandlesAreNotGrabbedAndAClickThereAddsAPoint) {

@@ -29,10 +29,11 @@ struct System {
     BasisKind basisKind = BasisKind::Mq1;
     float shapeR = 1.0f;
     RbfCoefficients rbfCoefficients{};
+    RbfSolveStatus status = RbfSolveStatus::NoRoom;
 
     void solve() {
-        solveRbf(controlPoints.data(), knots.data(), pointCount, polyDegree, basisKind, shapeR,
-                 rbfCoefficients);
+        status = solveRbf(controlPoints.data(), knots.data(), pointCount, polyDegree, basisKind,
+                          shapeR, rbfCoefficients);
     }
 };
 
@@ -50,9 +51,9 @@ void referenceSolve(const System& s, RbfCoefficients& coefficients) {
     solveGaussJordan(a, size, b, size);
     for (int i = 1; i <= size; ++i) {
         for (int c = 0; c < dimension; ++c) {
-            float sum = 0.0f;
+            double sum = 0.0;
             for (int j = 1; j <= n; ++j) {
-                sum = static_cast<float>(sum + a[i][d + 1 + j] * s.controlPoints[j - 1][c]);
+                sum += a[i][d + 1 + j] * static_cast<double>(s.controlPoints[j - 1][c]);
             }
             coefficients[i - 1][c] = sum;
         }
@@ -61,7 +62,7 @@ void referenceSolve(const System& s, RbfCoefficients& coefficients) {
     freeRealMatrix(a, 1, size, 1, size);
 }
 
-bool sameBits(float a, float b) {
+bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
@@ -70,7 +71,7 @@ void expectSolveMatchesReference(System& s) {
     referenceSolve(s, want);
     // Rows the solve does not write must not matter: start from other values.
     for (auto& p : s.rbfCoefficients) {
-        p = {-1.0f, -2.0f, -3.0f};
+        p = {-1.0, -2.0, -3.0};
     }
     s.solve();
     const int rows = s.pointCount + s.polyDegree + 1;

@@ -29,7 +29,7 @@ number3=' *-?[0-9]+\.[0-9]{3}'
 number4=' *-?[0-9]+\.[0-9]{4}'
 matrix_row="^(${number3} ){6}\$"
 file_point="^ *[0-9]+ :(${number4} ){4}\(${number4},${number4}\) (${number4} ){3}\$"
-console_point="^ *[0-9]+ :(${number4} ){4}${number4}${number4}(${number4} ){3}\$"
+console_point="^ *[0-9]+ :(${number4} ){4}${number4} ${number4} (${number4} ){3}\$"
 layout=""
 while IFS= read -r line; do
     if [[ $line =~ $matrix_row ]]; then layout+=m
@@ -45,7 +45,8 @@ agree=$(awk -F'[(),]' '/\(/ { split($4, q, " ");
     if ((($2 - q[1]) ^ 2 + ($3 - q[2]) ^ 2) > 1e-4) bad++ } END { print bad + 0 }' debug.txt)
 check "mask form matches the interpolant" [ "$agree" = "0" ]
 
-# The console repeats the trace, the pair without parentheses.
+# The console repeats the trace, the pair without parentheses and with a
+# blank after it, as after every number.
 console_points=$(grep -cE "$console_point" "$APP_STDOUT")
 check "console point lines (got $console_points)" [ "$console_points" = "4" ]
 check "console matrix rows" [ "$(grep -cE "$matrix_row" "$APP_STDOUT")" = "48" ]

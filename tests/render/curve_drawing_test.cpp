@@ -183,8 +183,9 @@ TEST_F(CurveDrawingTest, BsplineSamplesTheDomainAndMarksTheAnimation) {
 
 TEST_F(CurveDrawingTest, RbfCurveThroughItsPoints) {
     setPolygon({{100, 100, 0}, {200, 300, 0}, {300, 100, 0}}, {0, 1, 2});
-    solveRbf(appState.controlPoints.data(), appState.knots.data(), 3, 1, BasisKind::Mq1, 1.0f,
-             appState.rbfCoefficients);
+    appState.rbfStatus = solveRbf(appState.controlPoints.data(), appState.knots.data(), 3, 1,
+                                  BasisKind::Mq1, 1.0f, appState.rbfCoefficients);
+    ASSERT_EQ(appState.rbfStatus, RbfSolveStatus::Solved);
     glColor3f(toneB, toneA, toneC);
     const DrawnScene scene = drawnBy([] { drawRbfCurve(); });
     // 129 samples over the centre range, no marker.
@@ -201,6 +202,15 @@ TEST_F(CurveDrawingTest, RbfCurveThroughItsPoints) {
         appState.pointCount = n;
         appState.polyDegree = d;
         EXPECT_TRUE(tvtest::captureFeedback([] { drawRbfCurve(); }).empty()) << n << " " << d;
+    }
+    // A solve that failed or misses its points: nothing, whatever the coefficients hold.
+    appState.pointCount = 3;
+    appState.polyDegree = 1;
+    for (RbfSolveStatus status : {RbfSolveStatus::Singular, RbfSolveStatus::Inexact,
+                                  RbfSolveStatus::TooFewCentres, RbfSolveStatus::NoRoom}) {
+        appState.rbfStatus = status;
+        EXPECT_TRUE(tvtest::captureFeedback([] { drawRbfCurve(); }).empty())
+            << static_cast<int>(status);
     }
 }
 

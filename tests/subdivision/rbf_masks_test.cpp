@@ -69,8 +69,9 @@ TEST(RbfMask, WeightsOfKnownStencils) {
     };
     for (const MaskCase& c : cases) {
         RbfMaskTable table{};
-        ASSERT_TRUE(buildRbfMaskTable(c.stencil.data(), static_cast<int>(c.stencil.size()),
-                                      c.degree, c.basis, c.r, TraceSink{}, table))
+        ASSERT_EQ(buildRbfMaskTable(c.stencil.data(), static_cast<int>(c.stencil.size()), c.degree,
+                                    c.basis, c.r, TraceSink{}, table),
+                  MaskTableStatus::Inverted)
             << c.name;
         const float tau = (c.stencil.front() + c.stencil.back()) / 2;
         const std::vector<double> w = maskWeights(table, c.stencil, c.degree, c.basis, c.r, tau);
@@ -81,27 +82,28 @@ TEST(RbfMask, WeightsOfKnownStencils) {
 }
 
 TEST(RbfMask, TouchesOnlyItsSquare) {
-    const float sentinel = 42.0f;
+    const double sentinel = 42.0;
     const float stencil[4] = {-1, 0, 1, 2};
     RbfMaskTable table{};
     // N = 6: row 6 and column 6 are outside.
     table[6][0] = sentinel;
     table[0][6] = sentinel;
-    EXPECT_TRUE(buildRbfMaskTable(stencil, 4, 1, BasisKind::Mq1, 1.0f, TraceSink{}, table));
+    EXPECT_EQ(buildRbfMaskTable(stencil, 4, 1, BasisKind::Mq1, 1.0f, TraceSink{}, table),
+              MaskTableStatus::Inverted);
     EXPECT_EQ(table[6][0], sentinel);
     EXPECT_EQ(table[0][6], sentinel);
 
     // A system larger than the table is not built at all.
     table[0][0] = sentinel;
     for (int degree : {maxStencilSystem - 4, maxPoints, -1}) {
-        EXPECT_FALSE(
-            buildRbfMaskTable(stencil, 4, degree, BasisKind::Mq1, 1.0f, TraceSink{}, table))
+        EXPECT_EQ(buildRbfMaskTable(stencil, 4, degree, BasisKind::Mq1, 1.0f, TraceSink{}, table),
+                  MaskTableStatus::NoRoom)
             << degree;
         EXPECT_EQ(table[0][0], sentinel) << degree;
     }
 }
 
-TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
+TEST(RbfMask, SingularSystemsAreReportedAndStillTraced) {
     struct Singular {
         const char* what;
         int degree;
@@ -112,7 +114,7 @@ TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
         {"five monomials on four points", 4, BasisKind::Mq1, 1.0f},
         {"a flat basis: gs with r = 0 makes every phi 1", 1, BasisKind::Gaussian, 0.0f},
     };
-    const float sentinel = 42.0f;
+    const double sentinel = 42.0;
     const float stencil[4] = {0, 1, 2, 3};
     for (const Singular& c : cases) {
         const int n = 4 + c.degree + 1;
@@ -126,7 +128,10 @@ TEST(RbfMask, SingularSystemsStillFillTheTableAndTheTrace) {
         std::FILE* console = std::tmpfile();
         ASSERT_NE(file, nullptr);
         ASSERT_NE(console, nullptr);
-        buildRbfMaskTable(stencil, 4, c.degree, c.basis, c.r, TraceSink{file, console}, table);
+        EXPECT_EQ(
+            buildRbfMaskTable(stencil, 4, c.degree, c.basis, c.r, TraceSink{file, console}, table),
+            MaskTableStatus::Singular)
+            << c.what;
         const std::string fileText = tvtest::fileText(file);
         const std::string consoleText = tvtest::fileText(console);
         std::fclose(file);

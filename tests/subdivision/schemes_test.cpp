@@ -226,6 +226,9 @@ TEST(Subdivision, ShortPolygonsWrapRoundAgain) {
     }
 }
 
+// A step that cannot be meaningful is refused whole: nothing comes out and
+// the reason says which condition failed. d = S - 1 is the largest degree a
+// stencil serves (the cubic's weights for rbf4, d = 3).
 TEST(Subdivision, RbfRefusesStencilsItCannotServe) {
     struct Case {
         const char* what;
@@ -233,23 +236,31 @@ TEST(Subdivision, RbfRefusesStencilsItCannotServe) {
         int degree;
         BasisKind basis;
         float shape;
-        bool refines;
+        SubdivisionRefusal refusal;
     };
     const Case cases[] = {
-        {"4 + 60 + 1 = 65 unknowns", 4, 60, BasisKind::Mq1, 1.0f, false},
-        // 64 unknowns still run, although the system is singular (61 monomials on 4 points).
-        {"64 unknowns", 4, 59, BasisKind::Mq1, 1.0f, true},
-        // A flat basis is singular as well; the step goes on.
-        {"flat basis", 4, 1, BasisKind::Gaussian, 0.0f, true},
-        {"odd stencil", 5, 1, BasisKind::Mq1, 1.0f, false},
-        {"no stencil", 0, 1, BasisKind::Mq1, 1.0f, false},
-        {"negative degree", 4, -1, BasisKind::Mq1, 1.0f, false},
+        {"rbf4 at degree 3", 4, 3, BasisKind::Mq1, 1.0f, SubdivisionRefusal::None},
+        {"rbf4 at degree 4", 4, 4, BasisKind::Mq1, 1.0f, SubdivisionRefusal::DegreeAboveStencil},
+        {"rbf6 at degree 5", 6, 5, BasisKind::Gaussian, 1.0f, SubdivisionRefusal::None},
+        {"rbf6 at degree 6", 6, 6, BasisKind::Mq3, 1.0f, SubdivisionRefusal::DegreeAboveStencil},
+        {"64 unknowns", 4, 59, BasisKind::Mq1, 1.0f, SubdivisionRefusal::DegreeAboveStencil},
+        {"65 unknowns", 4, 60, BasisKind::Mq1, 1.0f, SubdivisionRefusal::DegreeAboveStencil},
+        {"flat basis: gs with r = 0", 4, 1, BasisKind::Gaussian, 0.0f,
+         SubdivisionRefusal::SingularStencil},
+        {"odd stencil", 5, 1, BasisKind::Mq1, 1.0f, SubdivisionRefusal::BadStencil},
+        {"no stencil", 0, 1, BasisKind::Mq1, 1.0f, SubdivisionRefusal::BadStencil},
+        {"stencil past the table", 34, 1, BasisKind::Mq1, 1.0f, SubdivisionRefusal::BadStencil},
+        {"negative degree", 4, -1, BasisKind::Mq1, 1.0f, SubdivisionRefusal::BadStencil},
     };
+    const float t[4] = {0, 1, 2, 3};
     for (const Case& c : cases) {
+        SubdivisionRefusal refusal = SubdivisionRefusal::MaskSum;
         const std::optional<RefinedPolygon> refined =
-            rbf(unitSquare, c.size, c.degree, c.basis, c.shape);
-        ASSERT_EQ(refined.has_value(), c.refines) << c.what;
-        if (c.refines) {
+            refineRbf(unitSquare.data(), t, 4, 1.0f, {c.size, c.degree, c.basis, c.shape},
+                      TraceSink{}, &refusal);
+        EXPECT_EQ(refusal, c.refusal) << c.what;
+        ASSERT_EQ(refined.has_value(), c.refusal == SubdivisionRefusal::None) << c.what;
+        if (refined) {
             EXPECT_EQ(refined->count, 8) << c.what;
         }
     }

@@ -96,38 +96,112 @@ TEST_F(SubdivideCommandTest, Nr4AndDeslauriersDubucAgreeBitForBit) {
     EXPECT_EQ(std::memcmp(nr4.data(), appState.controlPoints.data(), 26 * sizeof(Point3)), 0);
 }
 
+// A refused step changes nothing the step would have written (polygon,
+// parameters, spacing, r), writes no trace and draws no frame; the command
+// still drops the curve and the overlays, and says why until the next event.
 TEST_F(SubdivideCommandTest, RefusedStepsLeaveTheRecordAndTheScreenAlone) {
     struct Case {
         const char* what;
         void (*set)();
         int first;  // first and last scheme tried
         int last;
+        SubdivisionRefusal refusal;
     };
     const Case cases[] = {
-        {"128 points", [] { setCircle(maxPoints); }, 0, 4},
+        {"128 points", [] { setCircle(maxPoints); }, 0, 4, SubdivisionRefusal::TooManyPoints},
         {"4 + 60 + 1 unknowns",
          [] {
              setUnitSquare();
              appState.polyDegree = 60;
          },
-         0, 1},
+         0, 1, SubdivisionRefusal::DegreeAboveStencil},
+        {"degree 4 on a square",
+         [] {
+             setUnitSquare();
+             appState.polyDegree = 4;
+         },
+         0, 0, SubdivisionRefusal::DegreeAboveStencil},
+        {"degree 6 on a circle",
+         [] {
+             setCircle(9);
+             appState.polyDegree = 6;
+         },
+         1, 1, SubdivisionRefusal::DegreeAboveStencil},
+        {"a flat Gaussian",
+         [] {
+             setCircle(9);
+             appState.basisKind = BasisKind::Gaussian;
+             appState.shapeR = 0.0f;
+         },
+         0, 1, SubdivisionRefusal::SingularStencil},
     };
     for (const Case& c : cases) {
         for (int k = c.first; k <= c.last; ++k) {
             const Scheme& scheme = allSchemes[k];
+            SCOPED_TRACE(testing::Message() << c.what << " " << scheme.name);
             appState = AppState{};
             c.set();
+            appState.curveMode = CurveMode::Rbf;
+            std::FILE* file = std::tmpfile();
+            ASSERT_NE(file, nullptr);
+            appState.traceEnabled = true;
+            appState.traceFile = file;
             const AppState before = appState;
-            EXPECT_TRUE(tvtest::captureFeedback([&scheme] { subdivideWith(scheme); }).empty())
-                << c.what << " " << scheme.name;
-            EXPECT_EQ(appState.pointCount, before.pointCount) << c.what << " " << scheme.name;
-            EXPECT_EQ(appState.paramSpacing, before.paramSpacing) << c.what << " " << scheme.name;
-            EXPECT_EQ(appState.shapeR, before.shapeR) << c.what << " " << scheme.name;
+            CaptureStdout();
+            EXPECT_TRUE(tvtest::captureFeedback([&scheme] { subdivideWith(scheme); }).empty());
+            EXPECT_EQ(GetCapturedStdout(), "");
+            EXPECT_EQ(tvtest::fileText(file), "");
+            appState.traceFile = nullptr;
+            appState.traceEnabled = false;
+            std::fclose(file);
+            EXPECT_EQ(appState.pointCount, before.pointCount);
+            EXPECT_EQ(appState.paramSpacing, before.paramSpacing);
+            EXPECT_EQ(appState.shapeR, before.shapeR);
             EXPECT_EQ(std::memcmp(before.controlPoints.data(), appState.controlPoints.data(),
                                   sizeof(ControlPolygon)),
-                      0)
-                << c.what << " " << scheme.name;
-            EXPECT_EQ(before.knots, appState.knots) << c.what << " " << scheme.name;
+                      0);
+            EXPECT_EQ(before.knots, appState.knots);
+            EXPECT_EQ(appState.curveMode, CurveMode::None);
+            EXPECT_EQ(appState.stepRefusal, c.refusal);
+            onKey(' ', 0, 0);
+            EXPECT_EQ(appState.stepRefusal, SubdivisionRefusal::None);
+        }
+    }
+}
+
+// Parameters no step could use (none set since the points were clicked, the
+// Bezier list with its repeats, two Lagrange nodes dragged together) give way
+// to the uniform ones the step writes afterwards: every new point lies within
+// the bounds the polygon's own points keep (a convex, evenly clicked ring).
+TEST_F(SubdivideCommandTest, RbfStepsRunOverParametersThatDoNotIncrease) {
+    struct Case {
+        const char* what;
+        void (*set)();
+    };
+    const Case cases[] = {
+        {"never set", [] { appState.knots = {}; }},
+        {"the Bezier list",
+         [] {
+             for (int i = 0; i < 9; ++i) {
+                 appState.knots[static_cast<size_t>(i)] = i < 4 ? 0.0f : 1.0f;
+             }
+         }},
+        {"coincident nodes", [] { appState.knots[3] = appState.knots[2]; }},
+    };
+    for (const Case& c : cases) {
+        for (int k = 0; k <= 1; ++k) {
+            SCOPED_TRACE(testing::Message() << c.what << " " << allSchemes[k].name);
+            appState = AppState{};
+            setCircle(9);
+            c.set();
+            subdivideWith(allSchemes[k]);
+            ASSERT_EQ(appState.pointCount, 18);
+            EXPECT_EQ(appState.stepRefusal, SubdivisionRefusal::None);
+            for (int i = 0; i < 18; ++i) {
+                const Point3& p = appState.controlPoints[static_cast<size_t>(i)];
+                EXPECT_LT(std::hypot(p.x - 400.0f, p.y - 300.0f), 210.0f) << i;
+                EXPECT_GT(std::hypot(p.x - 400.0f, p.y - 300.0f), 195.0f) << i;
+            }
         }
     }
 }
@@ -182,7 +256,7 @@ size_t lineCount(const std::string& text) {
 const char* const filePointLine =
     "  1 :-0.0921  0.5921  0.5921 -0.0921 ( 1.1843,  0.5000)  1.1843  0.5000  0.2500 ";
 const char* const consolePointLine =
-    "  1 :-0.0921  0.5921  0.5921 -0.0921  1.1843  0.5000 1.1843  0.5000  0.2500 ";
+    "  1 :-0.0921  0.5921  0.5921 -0.0921  1.1843  0.5000  1.1843  0.5000  0.2500 ";
 
 // While tracing, rbf steps write the trace file and standard output; 4 points
 // of 6 + 6 matrix rows, a point line and an empty line.
