@@ -19,7 +19,8 @@
 //   v1  mode=NAME  degree=INT  scheme=NAME  stencil=4|6  basis=NAME  r=NUM
 //   halve=on|off  alpha=NUM  spacing=NUM  turn=NUM,NUM  points=POLYGON
 //   entered=POLYGON|points  knots=VALUES  tail=VALUES  handles=HANDLES
-//   aux=POLYGON  family=off|on:POLYGON|on:points  anim=INT,NUM  active=INT,INT
+//   aux=POLYGON  reduced=on|off  family=off|on:POLYGON|on:points  anim=INT,NUM
+//   active=INT,INT
 //   end
 //
 //   POLYGON  a count, then for a count above 0 ':' and x,y,z points joined by '/'
@@ -47,8 +48,8 @@ constexpr std::string_view familyOn = "on";
 constexpr int maxSignificantDigits = 9;
 // Whole numbers below 2^24 are floats exactly; clicks and depths give them.
 constexpr float wholeLimit = 16777216.0f;
-// Nine digits with sign, point and a three-digit exponent take 15 characters;
-// a longer number is refused before conversion.
+// Nine digits with sign, point and exponent take 15 characters; a longer
+// number is refused before conversion.
 constexpr std::size_t maxNumberLength = 24;
 // Integers of up to nine digits fit an int whatever their value.
 constexpr std::size_t maxIntegerDigits = 9;
@@ -133,14 +134,15 @@ enum class Field : int {
     Tail,
     Handles,
     Aux,
+    Reduced,
     Family,
     Anim,
     Active,
 };
-constexpr std::array<std::string_view, 19> fieldKeys = {
-    "mode",    "degree",  "scheme", "stencil", "basis",   "r",     "halve",
-    "alpha",   "spacing", "turn",   "points",  "entered", "knots", "tail",
-    "handles", "aux",     "family", "anim",    "active",
+constexpr std::array<std::string_view, 20> fieldKeys = {
+    "mode",    "degree",  "scheme",  "stencil", "basis",   "r",      "halve",
+    "alpha",   "spacing", "turn",    "points",  "entered", "knots",  "tail",
+    "handles", "aux",     "reduced", "family",  "anim",    "active",
 };
 
 static_assert(fieldKeys.size() == static_cast<std::size_t>(Field::Active) + 1,
@@ -433,6 +435,8 @@ void writeRecord(const AppState& s, Writer& w) {
 
     w.key(Field::Aux);
     w.polygon(s.auxPolygon.data(), std::max(s.auxPointCount, minAuxCount));
+    w.key(Field::Reduced);
+    w.text(nameOf(switchNames, s.comparisonIsReduction));
     w.key(Field::Family);
     if (!s.showFamily) {
         w.text(familyOff);
@@ -719,6 +723,7 @@ std::string misplacedKey(std::string_view key, std::optional<Field> expected) {
     return sentence("The link has '", key, "' where '", keyOf(*expected), "' belongs.");
 }
 
+// ";key=" for the setting f.
 void readKey(Reader& r, Field f) {
     if (!r.expect(';')) {
         return;
@@ -741,6 +746,7 @@ void readKey(Reader& r, Field f) {
     r.refuse(misplacedKey(key, f));
 }
 
+// ";end" and nothing after it.
 bool readEnd(Reader& r) {
     if (!r.expect(';')) {
         return false;
@@ -1029,6 +1035,10 @@ bool readSettings(Reader& r, AppState& next, FamilySource& family) {
         if (const auto aux = readPolygon(r, *t, auxRule, next.auxPolygon.data())) {
             next.auxPointCount = *aux;
         }
+    }
+    readKey(r, Field::Reduced);
+    if (const auto reduced = readName(r, switchNames, "comparison switch")) {
+        next.comparisonIsReduction = *reduced;
     }
 
     constexpr ListRule familyRule{"family's polygon", "point", 0, maxPoints};

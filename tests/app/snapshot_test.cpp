@@ -118,6 +118,7 @@ void expectSameRecord(const AppState& a, const AppState& b, const std::string& w
     ASSERT_EQ(a.enteredPointCount, b.enteredPointCount) << what;
     ASSERT_EQ(a.knotCount, b.knotCount) << what;
     ASSERT_EQ(a.auxPointCount, b.auxPointCount) << what;
+    EXPECT_EQ(a.comparisonIsReduction, b.comparisonIsReduction) << what;
     ASSERT_EQ(a.showFamily, b.showFamily) << what;
     expectSamePoints(a.controlPoints.data(), b.controlPoints.data(), a.pointCount, what);
     expectSamePoints(a.enteredPolygon.data(), b.enteredPolygon.data(), a.enteredPointCount, what);
@@ -292,7 +293,7 @@ TEST_F(SnapshotTest, SessionsReachTheCasesTheFormatProvidesFor) {
         {"family of the polygon as it is", ";family=on:points;"},
         {"family of the polygon as it is", ";entered=points;"},
         {"family on two points", ";family=on:0;"},
-        {"reduction of no polygon", ";aux=-1;"},
+        {"reduction of no polygon", ";aux=-1;reduced=on;"},
         {"hover over a handle", "!,"},
         // The cleared polygon's hovered point neither shows nor acts.
         {"hovered point left behind by a clear", ";points=0;entered=0;"},
@@ -315,7 +316,8 @@ const std::string handText =
     "v1;mode=bspline;degree=2;scheme=rbf6;stencil=6;basis=mq3;r=0.5;halve=off;alpha=0.25;"
     "spacing=0.25;turn=10,-5.5;points=4:100,100,-37/200,300,12/300,100,5/400.5,300,-0;"
     "entered=points;knots=7:0,0,0,0.5,1,1,1;tail=0;handles=7:25,25,25,400!,775,775,775;"
-    "aux=3:1,2,3/4,5,6/7,8,9;family=on:4:0,0,0/200,400,0/400,400,0/600,0,0;anim=10,0.140625;"
+    "aux=3:1,2,3/4,5,6/7,8,9;reduced=on;family=on:4:0,0,0/200,400,0/400,400,0/600,0,0;"
+    "anim=10,0.140625;"
     "active=-1,3;end";
 
 TEST_F(SnapshotTest, AHandWrittenTextGivesTheFieldsItNames) {
