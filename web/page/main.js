@@ -8,6 +8,7 @@ import {connect} from './bridge.js';
 import {createControls} from './controls.js';
 import {createLink} from './link.js';
 import {createPanel, download} from './panel.js';
+import {createPlot} from './plot.js';
 import {attachPointer} from './pointer.js';
 import {createUndo} from './undo.js';
 
@@ -21,6 +22,17 @@ window.Module = Module;
 
 const program = connect(Module);
 const panel = createPanel(program);
+const plot = createPlot(program, {
+  canvas: document.getElementById('plot'),
+  inset: document.getElementById('plot-basis'),
+  caption: document.getElementById('plot-caption'),
+  numbers: document.getElementById('plot-numbers'),
+  pointer: document.getElementById('plot-pointer'),
+  overlay: document.getElementById('overlay'),
+  programCanvas: canvas,
+  csvButton: document.getElementById('plot-csv'),
+});
+window.tessaveld = Object.assign(window.tessaveld || {}, {plot: () => plot.current()});
 const link = createLink(program);
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');
@@ -42,6 +54,7 @@ function before() {
 function after(step) {
   if (!running) return;
   const state = panel.show();
+  plot.show();
   link.schedule();
   if (step) {
     undo.record();
@@ -69,6 +82,7 @@ function followAnimation() {
       return;
     }
     const state = panel.show();
+    plot.show();
     link.schedule();
     if (state.animating) {
       requestAnimationFrame(step);
