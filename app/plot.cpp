@@ -20,7 +20,7 @@ constexpr int curveIntervals = 128;
 constexpr int curveSampleCount = curveIntervals + 1;
 // Intervals over a B-spline's whole knot range; the knots themselves are
 // sampled too, so that every kink shows.
-constexpr int knotRangeIntervals = 256;
+constexpr int knotRangeIntervals = 128;
 
 const char* const emptyHint =
     "Click in the window to add control points, then choose a curve (keys 3 to 6) or subdivide "
