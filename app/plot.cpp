@@ -316,6 +316,92 @@ PlotData familyPlot(const AppState& s) {
     return plot;
 }
 
+// The inputs a plot of basis functions or a mask depends on, byte for byte:
+// they never depend on the control points, so a point drag finds its plot
+// here. A memo of the plot, not editor state: the plot is the same whether
+// it is found or made.
+struct PlotMemo {
+    std::vector<unsigned char> key;
+    PlotData plot;
+    bool valid = false;
+};
+
+PlotMemo plotMemo;
+unsigned plotsMade = 0;
+
+template <typename T>
+void addBytes(std::vector<unsigned char>& key, const T& value) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    key.insert(key.end(), bytes, bytes + sizeof value);
+}
+
+std::vector<unsigned char> basisKey(const AppState& s, PlotKind kind) {
+    std::vector<unsigned char> key;
+    addBytes(key, kind);
+    addBytes(key, s.pointCount);
+    addBytes(key, s.polyDegree);
+    addBytes(key, s.knotCount);
+    addBytes(key, s.basisKind);
+    addBytes(key, s.shapeR);
+    addBytes(key, s.animT);
+    addBytes(key, s.schemeKind);
+    addBytes(key, s.rbfStencilSize);
+    addBytes(key, s.paramSpacing);
+    addBytes(key, s.rbfStatus);
+    const int values = std::min(maxPoints, std::max(s.knotCount, s.pointCount));
+    key.insert(key.end(), reinterpret_cast<const unsigned char*>(s.knots.data()),
+               reinterpret_cast<const unsigned char*>(s.knots.data() + values));
+    return key;
+}
+
+// Which plot the record calls for; the reduction and the family depend on
+// the points themselves, the others on knots and settings only.
+PlotKind kindFor(const AppState& s) {
+    if (s.showFamily && s.familyPointCount > 0) {
+        return PlotKind::Family;
+    }
+    if (s.auxPointCount > 0 && s.comparisonIsReduction) {
+        return PlotKind::Reduction;
+    }
+    switch (s.curveMode) {
+        case CurveMode::Bezier:
+            return PlotKind::Bernstein;
+        case CurveMode::Lagrange:
+            return PlotKind::Lagrange;
+        case CurveMode::Bspline:
+            return PlotKind::Bspline;
+        case CurveMode::Rbf:
+            return PlotKind::Rbf;
+        case CurveMode::None:
+            break;
+    }
+    return s.paramSpacing < 1.0f ? PlotKind::Mask : PlotKind::Hint;
+}
+
+PlotData makePlot(const AppState& s, PlotKind kind) {
+    switch (kind) {
+        case PlotKind::Family:
+            return familyPlot(s);
+        case PlotKind::Reduction:
+            return reductionPlot(s);
+        case PlotKind::Bernstein:
+            return bernsteinPlot(s);
+        case PlotKind::Lagrange:
+            return lagrangePlot(s);
+        case PlotKind::Bspline:
+            return bsplinePlot(s);
+        case PlotKind::Rbf:
+            return rbfPlot(s);
+        case PlotKind::Mask:
+            return maskPlot(s);
+        case PlotKind::Hint:
+            break;
+    }
+    // A step since the last clear or reload halves the spacing: without one,
+    // there is no mask to show yet.
+    return hint(noCurveHint);
+}
+
 }  // namespace
 
 PlotData currentPlot(const AppState& s) {
@@ -323,27 +409,18 @@ PlotData currentPlot(const AppState& s) {
     if (n <= 0 || n > maxPoints) {
         return hint(emptyHint);
     }
-    if (s.showFamily && s.familyPointCount > 0) {
-        return familyPlot(s);
+    const PlotKind kind = kindFor(s);
+    if (kind == PlotKind::Family || kind == PlotKind::Reduction) {
+        PlotData plot = makePlot(s, kind);
+        plot.revision = ++plotsMade;
+        return plot;
     }
-    if (s.auxPointCount > 0 && s.comparisonIsReduction) {
-        return reductionPlot(s);
+    std::vector<unsigned char> key = basisKey(s, kind);
+    if (!plotMemo.valid || plotMemo.key != key) {
+        plotMemo.plot = makePlot(s, kind);
+        plotMemo.plot.revision = ++plotsMade;
+        plotMemo.key = std::move(key);
+        plotMemo.valid = true;
     }
-    switch (s.curveMode) {
-        case CurveMode::Bezier:
-            return bernsteinPlot(s);
-        case CurveMode::Lagrange:
-            return lagrangePlot(s);
-        case CurveMode::Bspline:
-            return bsplinePlot(s);
-        case CurveMode::Rbf:
-            return rbfPlot(s);
-        case CurveMode::None:
-            break;
-    }
-    // A step since the last clear or reload halved the spacing.
-    if (s.paramSpacing < 1.0f) {
-        return maskPlot(s);
-    }
-    return hint(noCurveHint);
+    return plotMemo.plot;
 }

@@ -49,7 +49,12 @@ struct PlotData {
     // The reduction's largest error and where it lies.
     double maximum = 0.0;
     double maximumAt = 0.0;
+
+    // Grows whenever a plot is made afresh; the same number means the same plot.
+    unsigned revision = 0;
 };
 
-// The plot for the record as it is now.
+// The plot for the record as it is now. A plot that does not depend on the
+// control points (all but the reduction's and the family's) is kept while
+// its knots and settings stay, so a point drag finds it made.
 PlotData currentPlot(const AppState& s);

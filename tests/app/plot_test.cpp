@@ -216,4 +216,24 @@ TEST_F(PlotTest, MaskStemsSumToOne) {
     }
 }
 
+// A point drag leaves a basis plot as it was made; a knot, degree or shape
+// change makes it afresh, and so does every reduction.
+TEST_F(PlotTest, APointDragKeepsTheBasisAndAKnotChangeRemakesIt) {
+    clickPoints(7);
+    keys("6ww");
+    const PlotData first = currentPlot(appState);
+    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 60, height - 120);
+    onDrag(90, height - 200);
+    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 90, height - 200);
+    const PlotData dragged = currentPlot(appState);
+    EXPECT_EQ(dragged.revision, first.revision);
+    EXPECT_EQ(dragged.value, first.value);
+    keys("q");
+    const PlotData lower = currentPlot(appState);
+    EXPECT_NE(lower.revision, first.revision);
+    EXPECT_EQ(lower.curves.size(), 7u);
+    keys("4h");
+    EXPECT_NE(currentPlot(appState).revision, currentPlot(appState).revision);
+}
+
 }  // namespace
