@@ -424,3 +424,7 @@ PlotData currentPlot(const AppState& s) {
     }
     return plotMemo.plot;
 }
+
+void forgetPlot() {
+    plotMemo.valid = false;
+}

@@ -58,3 +58,7 @@ struct PlotData {
 // control points (all but the reduction's and the family's) is kept while
 // its knots and settings stay, so a point drag finds it made.
 PlotData currentPlot(const AppState& s);
+
+// Drops the kept plot, so that the next currentPlot makes it afresh: what an
+// edit of the knots or settings costs, for measuring it.
+void forgetPlot();
