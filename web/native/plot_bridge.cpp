@@ -85,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_plot() {
     shown = currentPlot(appState);
     const PlotData& p = shown;
     std::string& out = plotText;
-    out = "{\"kind\":";
+    out = "{\"revision\":" + std::to_string(p.revision) + ",\"kind\":";
     string(out, kindName(p.kind));
     out += ",\"sentence\":";
     string(out, p.sentence);
@@ -123,6 +123,12 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_plot() {
     number(out, p.maximumAt);
     out += ",\"active\":" + std::to_string(appState.activePoint) + "}}";
     return out.c_str();
+}
+
+// Drops the plot the program keeps, so that the next tessaveld_plot makes it
+// afresh, as after an edit of the knots or settings (for the bench).
+EMSCRIPTEN_KEEPALIVE void tessaveld_plot_forget() {
+    forgetPlot();
 }
 
 // The samples of the last tessaveld_plot, curve after curve.

@@ -29,6 +29,7 @@ export function connect(Module) {
     // What the plot panel shows: words and marks as JSON, then the samples
     // as views of the program's own arrays, valid until the next plot().
     plot: () => JSON.parse(text(Module._tessaveld_plot())),
+    forgetPlot: () => Module._tessaveld_plot_forget(),
     plotSamples() {
       const count = Module._tessaveld_plot_samples();
       const at = (pointer) => new Float64Array(Module.HEAPF64.buffer, pointer, count);

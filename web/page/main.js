@@ -32,7 +32,15 @@ const plot = createPlot(program, {
   programCanvas: canvas,
   csvButton: document.getElementById('plot-csv'),
 });
-window.tessaveld = Object.assign(window.tessaveld || {}, {plot: () => plot.current()});
+// For tests and the bench: what the plot panel shows, and its update forced,
+// as after an edit of the knots or settings (the plot made afresh, read and drawn).
+window.tessaveld = Object.assign(window.tessaveld || {}, {
+  plot: () => plot.current(),
+  refreshPlot: () => {
+    program.forgetPlot();
+    plot.refresh();
+  },
+});
 const link = createLink(program);
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');

@@ -59,17 +59,19 @@ function crisp(canvas) {
   return {ctx, width, height};
 }
 
-// The plot's data as the program gives it, samples copied out of its memory.
-function readPlot(program) {
-  const plot = program.plot();
-  const {u, value} = program.plotSamples();
+// The plot's data as the program gives it, its samples copied out of the
+// program's memory in one piece each; every function views its own range.
+function readPlot(program, plot) {
+  const samples = program.plotSamples();
+  const u = samples.u.slice();
+  const value = samples.value.slice();
   plot.functions = plot.curves.map((c) => ({
     label: c.label,
     index: c.index,
     stems: c.stems,
     inset: c.inset,
-    u: Array.from(u.subarray(c.first, c.first + c.count)),
-    value: Array.from(value.subarray(c.first, c.first + c.count)),
+    u: u.subarray(c.first, c.first + c.count),
+    value: value.subarray(c.first, c.first + c.count),
   }));
   delete plot.curves;
   return plot;
@@ -97,10 +99,10 @@ const captions = {
 export function createPlot(program, elements) {
   const {canvas, inset, caption, numbers, pointer, overlay, programCanvas, csvButton} = elements;
   let plot = null;
-  let key = null;
   let picked = -1;       // the function under the pointer on the plot
   let frame = null;      // the plot's axes, for the pointer
   const drawn = [];      // the screen path of each function, for picking
+  const labelWidths = new Map();
 
   function valueRange(functions) {
     let lo = 0;
@@ -198,7 +200,9 @@ export function createPlot(program, elements) {
       // Errors in pixels; the weight is scaled onto the same height below.
       const errors = shown.filter((f) => f.label !== 'weight');
       lo = 0;
-      hi = Math.max(1e-9, ...errors.flatMap((f) => f.value)) * 1.08;
+      hi = 1e-9;
+      for (const g of errors) for (const v of g.value) if (v > hi) hi = v;
+      hi *= 1.08;
     }
     let from = plot.parameter.from;
     let to = plot.parameter.to;
@@ -235,24 +239,30 @@ export function createPlot(program, elements) {
     shown.forEach((g, i) => {
       const colour = colourOf(i, shown.length);
       const scale = g.label === 'weight' ? weightScale : 1;
-      const path = g.u.map((u, k) => [f.x(u), f.y(g.value[k] * scale)]);
+      // x, y of every sample side by side, for the drawing and for picking.
+      const path = new Float32Array(2 * g.u.length);
+      for (let k = 0; k < g.u.length; ++k) {
+        path[2 * k] = f.x(g.u[k]);
+        path[2 * k + 1] = f.y(g.value[k] * scale);
+      }
       drawn.push({fn: g, path, colour, scale});
       ctx.strokeStyle = colour;
       ctx.fillStyle = colour;
-      ctx.lineWidth = i === picked ? 3.5 : 1.6;
+      ctx.lineWidth = i === picked ? 3.5 : 1.5;
       if (g.stems) {
-        for (const [x, y] of path) {
+        for (let k = 0; k < g.u.length; ++k) {
           ctx.beginPath();
-          ctx.moveTo(x, f.y(0));
-          ctx.lineTo(x, y);
+          ctx.moveTo(path[2 * k], f.y(0));
+          ctx.lineTo(path[2 * k], path[2 * k + 1]);
           ctx.stroke();
           ctx.beginPath();
-          ctx.arc(x, y, 4, 0, 2 * Math.PI);
+          ctx.arc(path[2 * k], path[2 * k + 1], 4, 0, 2 * Math.PI);
           ctx.fill();
         }
       } else {
         ctx.beginPath();
-        path.forEach(([x, y], k) => (k === 0 ? ctx.moveTo(x, y) : ctx.lineTo(x, y)));
+        ctx.moveTo(path[0], path[1]);
+        for (let k = 1; k < g.u.length; ++k) ctx.lineTo(path[2 * k], path[2 * k + 1]);
         ctx.stroke();
       }
     });
@@ -267,19 +277,19 @@ export function createPlot(program, elements) {
       ctx.font = '11px sans-serif';
       ctx.textAlign = 'center';
       ctx.textBaseline = 'bottom';
+      ctx.beginPath();
       for (const [k, m] of seen) {
         const x = f.x(k);
-        ctx.beginPath();
         if (plot.kind === 'bspline') {
           ctx.moveTo(x, f.y0);
           ctx.lineTo(x, f.y0 - 8);
-          ctx.stroke();
           if (m > 1) ctx.fillText(String(m), x, f.y0 - 9);
         } else {
+          ctx.moveTo(x + 3, f.y(1));
           ctx.arc(x, f.y(1), 3, 0, 2 * Math.PI);
-          ctx.stroke();
         }
       }
+      ctx.stroke();
     }
     if (plot.kind === 'mask') {
       ctx.save();
@@ -313,11 +323,12 @@ export function createPlot(program, elements) {
     drawn.forEach(({fn, path, colour}) => {
       if (path.length === 0) return;
       let best = 0;
-      for (let k = 1; k < path.length; ++k) if (path[k][1] < path[best][1]) best = k;
+      for (let k = 1; 2 * k < path.length; ++k) if (path[2 * k + 1] < path[2 * best + 1]) best = k;
       const text = fn.label;
-      const w = ctx.measureText(text).width + 4;
-      const x = Math.min(Math.max(path[best][0], f.x0 + w / 2), f.x1 - w / 2);
-      const y = Math.max(path[best][1] - 2, f.y1 + 14);
+      if (!labelWidths.has(text)) labelWidths.set(text, ctx.measureText(text).width + 4);
+      const w = labelWidths.get(text);
+      const x = Math.min(Math.max(path[2 * best], f.x0 + w / 2), f.x1 - w / 2);
+      const y = Math.max(path[2 * best + 1] - 2, f.y1 + 14);
       const box = {x0: x - w / 2, x1: x + w / 2, y0: y - 14, y1: y};
       const clash = boxes.some((b) => b.x0 < box.x1 && box.x0 < b.x1 && b.y0 < box.y1 && box.y0 < b.y1);
       if (drawn.length > ALL_LABELS && clash) return;
@@ -354,7 +365,7 @@ export function createPlot(program, elements) {
     }
     if (plot.kind === 'mask') {
       for (const f of plot.functions) {
-        parts.push(`${f.label}: ${f.value.map((v) => v.toFixed(6)).join(', ')} ` +
+        parts.push(`${f.label}: ${Array.from(f.value, (v) => v.toFixed(6)).join(', ')} ` +
                    `(sum ${f.value.reduce((a, b) => a + b, 0).toFixed(6)})`);
       }
     }
@@ -374,8 +385,11 @@ export function createPlot(program, elements) {
     const width = programCanvas.clientWidth;
     const height = programCanvas.clientHeight;
     const ratio = window.devicePixelRatio || 1;
-    overlay.width = Math.round(width * ratio);
-    overlay.height = Math.round(height * ratio);
+    // A new size reallocates the layer: only when the window's size changed.
+    if (overlay.width !== Math.round(width * ratio) || overlay.height !== Math.round(height * ratio)) {
+      overlay.width = Math.round(width * ratio);
+      overlay.height = Math.round(height * ratio);
+    }
     const ctx = overlay.getContext('2d');
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
     ctx.clearRect(0, 0, width, height);
@@ -392,10 +406,19 @@ export function createPlot(program, elements) {
   }
 
   function show() {
-    const snapshot = program.snapshot();
-    if (snapshot === key && plot) return;
-    key = snapshot;
-    plot = readPlot(program);
+    const made = program.plot();
+    if (plot && made.revision === plot.revision) {
+      // The same plot: only the point under the program's cursor may have moved.
+      const active = made.marks.active;
+      if (active !== plot.marks.active) {
+        plot.marks.active = active;
+        picked = plot.functions.findIndex((f) => f.index === active && active >= 0);
+        drawMain();
+        drawOverlay(picked >= 0 ? plot.functions[picked].index : -1);
+      }
+      return;
+    }
+    plot = readPlot(program, made);
     canvas.hidden = plot.kind === 'hint';
     caption.textContent = plot.kind === 'hint' ? plot.sentence : captions[plot.kind](plot);
     // The function of the control point the program has under its cursor.
@@ -418,9 +441,11 @@ export function createPlot(program, elements) {
     let bestDistance = PICK_DISTANCE;
     let bestValue = 0;
     drawn.forEach(({fn, path}, i) => {
-      for (let k = 0; k + 1 < path.length; ++k) {
-        const [ax, ay] = path[k];
-        const [bx, by] = path[k + 1];
+      for (let k = 0; 2 * k + 3 < path.length; ++k) {
+        const ax = path[2 * k];
+        const ay = path[2 * k + 1];
+        const bx = path[2 * k + 2];
+        const by = path[2 * k + 3];
         if (x < Math.min(ax, bx) - 1 || x > Math.max(ax, bx) + 1) continue;
         const s = bx === ax ? 0 : (x - ax) / (bx - ax);
         const py = ay + s * (by - ay);
@@ -432,14 +457,14 @@ export function createPlot(program, elements) {
         }
       }
       if (fn.stems) {
-        path.forEach(([sx, sy], k) => {
-          const d = Math.hypot(sx - x, sy - y);
+        for (let k = 0; 2 * k < path.length; ++k) {
+          const d = Math.hypot(path[2 * k] - x, path[2 * k + 1] - y);
           if (d < bestDistance) {
             bestDistance = d;
             best = i;
             bestValue = fn.value[k];
           }
-        });
+        }
       }
     });
     if (best !== picked) {
@@ -498,16 +523,17 @@ export function createPlot(program, elements) {
       sentence: plot.sentence,
       parameter: plot.parameter,
       functions: plot.functions.map((f) => ({label: f.label, index: f.index, stems: f.stems,
-        inset: f.inset, u: f.u.slice(), value: f.value.slice()})),
+        inset: f.inset, u: Array.from(f.u), value: Array.from(f.value)})),
       marks: {...plot.marks, picked},
-      // Where each function was drawn, CSS pixels of the plot, and the frame
-      // that maps parameter and value onto them.
-      drawn: drawn.map(({fn, path, scale}) => ({label: fn.label, path, scale})),
+      // Where each function was drawn, [x, y] in CSS pixels of the plot, and
+      // the frame that maps parameter and value onto them.
+      drawn: drawn.map(({fn, path, scale}) => ({label: fn.label, scale,
+        path: Array.from({length: path.length / 2}, (_, k) => [path[2 * k], path[2 * k + 1]])})),
       frame: frame && {x0: frame.x0, x1: frame.x1, y0: frame.y0, y1: frame.y1, from: frame.from,
         to: frame.to, lo: frame.lo, hi: frame.hi},
       csv: csv(),
     };
   }
 
-  return {show, current, refresh: () => { key = null; show(); }};
+  return {show, current, refresh: () => { plot = null; show(); }};
 }
