@@ -50,12 +50,19 @@ class WebSession {
       if (m.type() === 'error' && !/GPU stall/.test(m.text())) this.errors.push(m.text());
     });
     await this.page.setViewport(this.viewport);
+    this.cdp = await this.page.createCDPSession();
     await this.page.goto(this.url);
     await this.page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun === true,
         {timeout: 30000});
     this.canvas = await this.page.$('#canvas');
     await this.measure();
     await this.frames();
+  }
+
+  // Scrolls the whole canvas into view, if it is not, and measures it again.
+  async showCanvas() {
+    await this.page.$eval('#canvas', (c) => c.scrollIntoView({block: 'nearest'}));
+    await this.measure();
   }
 
   // Where the canvas is shown, in CSS pixels of the page (it scrolls with it).
@@ -85,6 +92,35 @@ class WebSession {
     await this.page.mouse.move(p.x, p.y);
   }
 
+  // Fingers on the canvas, in CSS pixels of the viewport: each path is a list
+  // of [x, y] positions, one per step, the same length for every finger; all
+  // touch down at the first, move together and lift at the last.
+  async touchPaths(paths) {
+    const at = (k) => paths.map((path, id) => ({x: path[k][0], y: path[k][1], id}));
+    await this.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: at(0)});
+    for (let k = 1; k < paths[0].length; ++k) {
+      await this.cdp.send('Input.dispatchTouchEvent', {type: 'touchMove', touchPoints: at(k)});
+    }
+    await this.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+    await this.frames();
+  }
+
+  // Fingers from window pixel to window pixel, in `steps` even steps; `off`
+  // shifts every touch by that many CSS pixels.
+  async fingers(moves, steps = 10, off = [0, 0]) {
+    await this.showCanvas();
+    const paths = moves.map(([[x0, y0], [x1, y1]]) => Array.from({length: steps + 1}, (_, k) => {
+      const f = steps === 0 ? 0 : k / steps;
+      const p = this.at(x0 + (x1 - x0) * f, y0 + (y1 - y0) * f);
+      return [p.x + off[0], p.y + off[1]];
+    }));
+    await this.touchPaths(paths);
+  }
+
+  async tap(x, y, off = [0, 0]) {
+    await this.fingers([[[x, y], [x, y]]], 0, off);
+  }
+
   async click(x, y, button = 'left') {
     await this.move(x, y);
     await this.page.mouse.down({button});
@@ -109,6 +145,22 @@ class WebSession {
     await this.frames();
   }
 
+  // The control of a key command: clicked from script, with the mouse, or
+  // tapped with a finger.
+  async control(key, how = 'script') {
+    const selector = `#key-groups button[data-key="${key}"]`;
+    if (how === 'mouse') {
+      await this.page.click(selector);
+    } else if (how === 'touch') {
+      await this.page.tap(selector);
+    } else {
+      await this.page.$eval(selector, (b) => b.click());
+    }
+    await this.frames();
+    // The page may have scrolled to the control.
+    await this.measure();
+  }
+
   // A menu entry's button, by the program's label.
   async button(label) {
     await this.page.evaluate((text) => {
@@ -121,6 +173,24 @@ class WebSession {
   async panel() {
     await sleep(20);
     return this.page.evaluate(() => JSON.parse(UTF8ToString(Module._tessaveld_panel())));
+  }
+
+  // The picture of the program's state: two frames drawn from the record (the
+  // parameter bar takes the colour the frame before it left), whatever
+  // transition frame was shown.
+  async statePixels() {
+    await this.page.evaluate(() => {
+      Module._tessaveld_redraw();
+      Module._tessaveld_redraw();
+    });
+    return this.pixels();
+  }
+
+  // The snapshot the address holds once the page has written it.
+  async link() {
+    await this.page.waitForFunction(() =>
+      location.hash === `#${UTF8ToString(Module._tessaveld_snapshot(1))}`, {timeout: 5000});
+    return this.page.evaluate(() => location.href);
   }
 
   // The canvas's own 800 x 600 pixels, the frame it keeps, at any shown size.
@@ -260,6 +330,36 @@ function unmatchedPixels(a, b, tolerance = 0) {
   return misses;
 }
 
+// The middle of what is drawn within `reach` window pixels of (x, y) (y
+// down): the box of its pixels, in window pixels, as continuous positions
+// (a pixel k spans k .. k + 1); null when nothing is drawn there.
+function drawnCentre(rgb, x, y, reach = 12) {
+  const bg = [rgb[0], rgb[1], rgb[2]];
+  let box = null;
+  for (let yy = Math.max(0, y - reach); yy <= Math.min(height - 1, y + reach); ++yy) {
+    for (let xx = Math.max(0, x - reach); xx <= Math.min(width - 1, x + reach); ++xx) {
+      const i = (yy * width + xx) * 3;
+      if (rgb[i] === bg[0] && rgb[i + 1] === bg[1] && rgb[i + 2] === bg[2]) continue;
+      box = box ? {x0: Math.min(box.x0, xx), x1: Math.max(box.x1, xx), y0: Math.min(box.y0, yy),
+        y1: Math.max(box.y1, yy)} : {x0: xx, x1: xx, y0: yy, y1: yy};
+    }
+  }
+  return box && {x: (box.x0 + box.x1 + 1) / 2, y: (box.y0 + box.y1 + 1) / 2};
+}
+
+// Whether a marker is drawn within `reach` window pixels of (x, y) (y down):
+// mid grey is the solid of a plain marker and the wire of a highlighted one,
+// and nothing else of a frame has it.
+function markerNear(rgb, x, y, reach = 5) {
+  for (let yy = Math.max(0, y - reach); yy <= Math.min(height - 1, y + reach); ++yy) {
+    for (let xx = Math.max(0, x - reach); xx <= Math.min(width - 1, x + reach); ++xx) {
+      const i = (yy * width + xx) * 3;
+      if (rgb[i] === 128 && rgb[i + 1] === 128 && rgb[i + 2] === 128) return true;
+    }
+  }
+  return false;
+}
+
 function nonBackground(rgb) {
   let count = 0;
   for (let i = 0; i < rgb.length; i += 3) {
@@ -277,5 +377,5 @@ function grid(count) {
     [40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
 }
 
-module.exports = {desktop, rawRgb, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
+module.exports = {desktop, rawRgb, drawnCentre, markerNear, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
   sleep, width, height};

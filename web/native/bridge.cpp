@@ -204,9 +204,24 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_target(double x, double y, double rad
     return targetText.c_str();
 }
 
-// The snapshot of the record: the text the address and the undo history carry.
-EMSCRIPTEN_KEEPALIVE const char* tessaveld_snapshot() {
-    snapshotText = encodeSnapshot(appState);
+// The snapshot of the record, the text the address carries; with
+// underPointer 0, without the point and knot under the pointer and the
+// handles' highlights, as the undo history keeps it: a hover is never a step
+// of its own, and an undo brings back what was built, not where the pointer
+// was.
+EMSCRIPTEN_KEEPALIVE const char* tessaveld_snapshot(int underPointer) {
+    if (underPointer != 0) {
+        snapshotText = encodeSnapshot(appState);
+    } else {
+        static AppState built;
+        built = appState;
+        built.activePoint = -1;
+        built.activeKnot = -1;
+        for (KnotHandle& h : built.knotHandles) {
+            h.highlighted = 0.0f;
+        }
+        snapshotText = encodeSnapshot(built);
+    }
     return snapshotText.c_str();
 }
 

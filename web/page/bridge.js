@@ -25,7 +25,10 @@ export function connect(Module) {
     redraw: () => Module._tessaveld_redraw(),
     // The point or knot handle a touch at (x, y) takes, window pixels, or null.
     target: (x, y, radius) => JSON.parse(text(Module._tessaveld_target(x, y, radius))),
-    snapshot: () => text(Module._tessaveld_snapshot()),
+    // The snapshot the address carries, and the one the undo history keeps:
+    // without the point or knot under the pointer.
+    snapshot: () => text(Module._tessaveld_snapshot(1)),
+    built: () => text(Module._tessaveld_snapshot(0)),
     // What the plot panel shows: words and marks as JSON, then the samples
     // as views of the program's own arrays, valid until the next plot().
     plot: () => JSON.parse(text(Module._tessaveld_plot())),

@@ -1,7 +1,7 @@
-// Undo and redo over the program's snapshots. Each event that changes the
-// snapshot is one step (a drag counts once, at its release); what changes
-// without an event, the running construction, is taken in before the next
-// step. The history is bounded in steps and in characters: the oldest steps
+// Undo and redo over the program's snapshots, taken without what lies under
+// the pointer. Each event that changes the snapshot is one step (a drag
+// counts once, at its release); what changes without an event, the running
+// construction, is taken in before the next step. The history is bounded in steps and in characters: the oldest steps
 // go first.
 
 export const maxSteps = 500;
@@ -21,7 +21,7 @@ export function createUndo(program, onChange) {
 
   // Starts afresh from what the program holds now.
   function reset() {
-    current = program.snapshot();
+    current = program.built();
     undone = [];
     redone = [];
     characters = 0;
@@ -30,12 +30,12 @@ export function createUndo(program, onChange) {
 
   // Before an event: what changed since the last step belongs to it.
   function takeIn() {
-    current = program.snapshot();
+    current = program.built();
   }
 
   // After an event: a step, if the event changed the snapshot.
   function record() {
-    const now = program.snapshot();
+    const now = program.built();
     if (now === current) return;
     undone.push(current);
     characters += current.length;
@@ -47,7 +47,7 @@ export function createUndo(program, onChange) {
 
   function go(from, to) {
     if (from.length === 0) return false;
-    const live = program.snapshot();
+    const live = program.built();
     const target = from.pop();
     to.push(live);
     if (from === undone) {
