@@ -241,9 +241,14 @@ export function createPlot(program, elements) {
       const scale = g.label === 'weight' ? weightScale : 1;
       // x, y of every sample side by side, for the drawing and for picking.
       const path = new Float32Array(2 * g.u.length);
+      // Values far beyond the axis (cardinals away from their nodes) are
+      // held just outside the clipped area, where they draw nothing, rather
+      // than stroked across the whole canvas.
+      const top = f.y1 - 3;
+      const bottom = f.y0 + 3;
       for (let k = 0; k < g.u.length; ++k) {
         path[2 * k] = f.x(g.u[k]);
-        path[2 * k + 1] = f.y(g.value[k] * scale);
+        path[2 * k + 1] = Math.min(Math.max(f.y(g.value[k] * scale), top), bottom);
       }
       drawn.push({fn: g, path, colour, scale});
       ctx.strokeStyle = colour;
@@ -314,14 +319,16 @@ export function createPlot(program, elements) {
   }
 
   // A label at each function's highest sample; above ALL_LABELS functions
-  // only those that keep clear of the labels already placed.
+  // about that many, evenly spread, and only where they keep clear of the
+  // labels already placed (and the picked function's always).
   function drawLabels(ctx, f) {
     ctx.font = '12px sans-serif';
     ctx.textAlign = 'center';
     ctx.textBaseline = 'bottom';
     const boxes = [];
-    drawn.forEach(({fn, path, colour}) => {
-      if (path.length === 0) return;
+    const every = Math.ceil(drawn.length / ALL_LABELS);
+    drawn.forEach(({fn, path, colour}, i) => {
+      if (path.length === 0 || (i % every !== 0 && i !== picked)) return;
       let best = 0;
       for (let k = 1; 2 * k < path.length; ++k) if (path[2 * k + 1] < path[2 * best + 1]) best = k;
       const text = fn.label;
