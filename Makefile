@@ -107,10 +107,11 @@ test-web: web build
 	@scripts/install-deps.sh --web-test
 	scripts/with-display.sh node tests/web/page_test.js $(WEB_BUILD)/site $(BUILD)/tessaveld $(WEB_FUZZ_SECONDS)
 
-# The README's picture of the page, docs/images/web-page.png.
+# The README's pictures of the page: docs/images/web-page.png at desktop
+# size, docs/images/web-page-phone.png at phone size.
 web-picture: web
 	@scripts/install-deps.sh --web-test
-	node tests/web/page_picture.js $(WEB_BUILD)/site docs/images/web-page.png
+	node tests/web/page_picture.js $(WEB_BUILD)/site docs/images
 
 # Frame times of the page at 128 points (median and p99).
 web-bench: web

@@ -1,8 +1,12 @@
-// Frame times of the web page in headless Chromium (software WebGL):
+// Frame times of the web page in headless Chromium (software WebGL), and what
+// the link costs:
 //   node bench/web/web_bench.js SITE_DIR [FRAMES]
 // Each frame is one redraw of the program's display and a read-back of one
 // pixel, which waits for the drawing to finish. Prints median and p99 per
-// scenario.
+// scenario. Then, at 128 points: the page's own work on an event's path (the
+// panel and the undo history's two snapshots), writing the address after it
+// (the snapshot, and history.replaceState with it), and opening a full link
+// to its first frame, in a running page and as a new page.
 'use strict';
 const path = require('path');
 const {grid, launchBrowser, WebSession, serve} = require('../../tests/web/driver.js');
@@ -33,6 +37,147 @@ async function timeFrames(page, count) {
   }, count);
 }
 
+const quantiles = (times) => {
+  const sorted = [...times].sort((a, b) => a - b);
+  const at = (q) => sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+  return `${at(0.5).toFixed(3).padStart(10)} ${at(0.99).toFixed(3).padStart(10)}`;
+};
+
+// A full state of 128 points: the polygon as entered, a dragged knot list
+// and its handles, the family of reductions (recomputed when a link opens)
+// and a turned view. With `paused`, de Casteljau's construction paused on top:
+// a frame of its own cost, six constructions of the family included.
+async function fullState(web, paused) {
+  for (const [x, y] of grid(128)) await web.click(x, y);
+  for (const k of '6') await web.key(k);
+  await web.drag(400, 575, 430, 575);
+  for (const k of '4l') await web.key(k);
+  await web.drag(400, 300, 520, 380, 'right');
+  if (paused) {
+    await web.key('m');
+    await web.key('m');
+    while ((await web.panel()).animating) await web.key('m');
+  }
+  await web.move(790, 10);
+  const href = await web.link();
+  return {href, text: href.slice(href.indexOf('#') + 1)};
+}
+
+// Chromium refuses more than 200 address changes in 10 seconds: the writes
+// are spaced as the page's own (at most one every 80 ms) would be.
+async function addressWrites(web, count) {
+  return web.page.evaluate(async (n) => {
+    const writes = [];
+    const events = [];
+    const texts = [];
+    for (let i = 0; i < n + 5; ++i) {
+      await new Promise((resolve) => setTimeout(resolve, 55));
+      // Two states in turn, so that every write changes the address.
+      Module._tessaveld_key(i % 2 ? 44 : 46);
+      const t0 = performance.now();
+      JSON.parse(UTF8ToString(Module._tessaveld_panel()));
+      UTF8ToString(Module._tessaveld_snapshot(0));
+      UTF8ToString(Module._tessaveld_snapshot(0));
+      const t1 = performance.now();
+      const snapshot = UTF8ToString(Module._tessaveld_snapshot(1));
+      const changed = snapshot !== location.hash.slice(1);
+      const t2 = performance.now();
+      if (changed) history.replaceState(null, '', `#${snapshot}`);
+      const t3 = performance.now();
+      if (i >= 5) {
+        events.push(t1 - t0);
+        texts.push(t2 - t1);
+        writes.push(t3 - t1);
+      }
+    }
+    return [writes, events, texts];
+  }, count);
+}
+
+// Opens the link in a running page, again and again from an empty record:
+// the reading alone, and the reading with the first frame drawn.
+async function opening(browser, url, text, count) {
+  const fresh = new WebSession(browser, url);
+  await fresh.open();
+  const times = await fresh.page.evaluate((link, n) => {
+    const bytes = new TextEncoder().encode(link);
+    const gl = Module.ctx;
+    const pixel = new Uint8Array(4);
+    const read = [];
+    const framed = [];
+    const redrawn = [];
+    for (let i = 0; i < n + 2; ++i) {
+      Module._tessaveld_key(99);  // clear
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+      const t0 = performance.now();
+      const room = Module._tessaveld_text(bytes.length);
+      Module.HEAPU8.set(bytes, room);
+      const refusal = UTF8ToString(Module._tessaveld_open());
+      if (refusal) throw new Error(refusal);
+      const t1 = performance.now();
+      Module._tessaveld_redraw();
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+      const t2 = performance.now();
+      Module._tessaveld_redraw();
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+      const t3 = performance.now();
+      if (i >= 2) {
+        read.push(t1 - t0);
+        framed.push(t2 - t0);
+        redrawn.push(t3 - t2);
+      }
+    }
+    return {read, framed, redrawn};
+  }, text, count);
+  await fresh.close();
+  return times;
+}
+
+// A new page from the address: from the start of the navigation to its
+// first frame drawn.
+async function loads(browser, address, count) {
+  const times = [];
+  for (let i = 0; i < count; ++i) {
+    const page = new WebSession(browser, address);
+    await page.open();
+    times.push(await page.page.evaluate(() => new Promise((resolve) =>
+      requestAnimationFrame(() => resolve(performance.now())))));
+    await page.close();
+  }
+  return times;
+}
+
+async function linkCosts(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  const full = await fullState(web, false);
+  const [write, event, snapshotText] = await addressWrites(web, 100);
+  await web.close();
+  const heavy = new WebSession(browser, url);
+  await heavy.open();
+  const paused = await fullState(heavy, true);
+  await heavy.close();
+
+  const open = await opening(browser, url, full.text, 30);
+  const openPaused = await opening(browser, url, paused.text, 10);
+  const bare = await loads(browser, url, 7);
+  const linked = await loads(browser, full.href, 7);
+  const row = (name, times) => console.log(`${name.padEnd(52)} ${quantiles(times)}`);
+  console.log(`\nthe link of 128 points: ${full.text.length} characters, ` +
+              `${paused.text.length} with the construction paused`);
+  console.log(`${'at 128 points'.padEnd(52)} ${'median ms'.padStart(10)} ${'p99 ms'.padStart(10)}`);
+  row("the page's work on an event's path (panel, undo)", event);
+  row('address written after an event (once idle)', write);
+  row('  of which the snapshot and its comparison', snapshotText);
+  row('link read (decoded, RBF solved)', open.read);
+  row('link opened to its first frame', open.framed);
+  row('  the same frame drawn again', open.redrawn);
+  row('link, construction paused, to its first frame', openPaused.framed);
+  row('  the same frame drawn again', openPaused.redrawn);
+  row('new page to its first frame, bare address', bare);
+  row('new page to its first frame, with the link', linked);
+}
+
 (async () => {
   const server = await serve(site, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
@@ -51,6 +196,7 @@ async function timeFrames(page, count) {
     console.log(`${s.name.padEnd(44)} ${at(0.5).toFixed(2).padStart(10)} ${at(0.99).toFixed(2).padStart(10)}`);
     await web.close();
   }
+  await linkCosts(browser, url);
   await browser.close();
   server.close();
 })();

@@ -119,4 +119,23 @@ async function pictureAndLink(browser, url) {
   await web.close();
 }
 
-module.exports = {controlsAsKeys, pictureAndLink};
+// The program's sentence about the picture (why the RBF curve is missing, why
+// a step was refused) stands in the panel while there is one, and only then.
+async function notice(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  const shown = () => web.page.$eval('#state-notice', (e) => (e.hidden ? null : e.textContent));
+  const quiet = await shown();
+  await web.click(300, 300);
+  await web.key('3');
+  const said = (await web.panel()).notice;
+  const one = await shown();
+  await web.click(500, 350);
+  const two = await shown();
+  check('the panel shows the program\'s notice while there is one: an RBF curve of one point',
+      quiet === null && said !== '' && one === said && /RBF/.test(one) && two === null,
+      `${quiet} / ${one} / ${two}`);
+  await web.close();
+}
+
+module.exports = {controlsAsKeys, pictureAndLink, notice};

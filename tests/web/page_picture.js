@@ -1,21 +1,45 @@
-// The README's picture of the page: node tests/web/page_picture.js SITE_DIR OUT.png
+// The README's pictures of the page, at desktop size with the mouse and at
+// phone size with fingers and the controls:
+//   node tests/web/page_picture.js SITE_DIR OUT_DIR
+// write OUT_DIR/web-page.png and OUT_DIR/web-page-phone.png.
 'use strict';
 const path = require('path');
 const {hexagon, launchBrowser, WebSession, serve} = require('./driver.js');
 
+const KNOT_1_X = 275;
+const BAR_Y = 575;
+
 (async () => {
   const server = await serve(path.resolve(process.argv[2]), 0);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  const out = path.resolve(process.argv[3]);
   const browser = await launchBrowser();
-  const web = new WebSession(browser, `http://127.0.0.1:${server.address().port}/`);
+
+  const web = new WebSession(browser, url, {width: 1300, height: 860});
   await web.open();
-  await web.page.setViewport({width: 1300, height: 860});
-  for (const [x, y] of hexagon) {
-    await web.click(x, y);
-  }
+  for (const [x, y] of hexagon) await web.click(x, y);
   for (const k of '6ww') await web.key(k);
   await web.move(790, 10);
   await web.frames();
-  await web.page.screenshot({path: process.argv[3]});
+  await web.page.screenshot({path: path.join(out, 'web-page.png')});
+  await web.close();
+
+  // A cubic B-spline put in by fingers, one knot handle dragged, the view
+  // turned with two.
+  const phone = new WebSession(browser, url,
+      {width: 390, height: 844, hasTouch: true, isMobile: true, deviceScaleFactor: 2});
+  await phone.open();
+  for (const [x, y] of hexagon) await phone.tap(x, y);
+  await phone.page.tap('#menu button[data-label="B-spline"]');
+  await phone.control('w', 'touch');
+  await phone.control('w', 'touch');
+  await phone.fingers([[[KNOT_1_X, BAR_Y], [KNOT_1_X + 70, BAR_Y]]]);
+  await phone.fingers([[[200, 300], [420, 420]], [[400, 300], [620, 420]]]);
+  await phone.page.evaluate(() => scrollTo(0, 0));
+  await phone.frames();
+  await phone.page.screenshot({path: path.join(out, 'web-page-phone.png')});
+  await phone.close();
+
   await browser.close();
   server.close();
 })();

@@ -8,7 +8,7 @@ const {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels
 const {check, fail, failures} = require('./check.js');
 const {phoneSizes} = require('./touch_test.js');
 const {clickAccuracy} = require('./scale_test.js');
-const {controlsAsKeys, pictureAndLink} = require('./controls_test.js');
+const {controlsAsKeys, pictureAndLink, notice} = require('./controls_test.js');
 const {roundTrips, hostileLinks, undoRedo} = require('./link_test.js');
 const {plotPanel} = require('./plot_test.js');
 
@@ -318,7 +318,8 @@ async function randomMinute(browser, url) {
   const started = Date.now();
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
-    controlsAsKeys, pictureAndLink, roundTrips, hostileLinks, undoRedo, plotPanel, sameAsDesktop,
+    controlsAsKeys, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo, plotPanel,
+    sameAsDesktop,
     traceAsDesktop];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.

@@ -1,24 +1,29 @@
 // The address carries the state: after every event the fragment holds the
 // program's snapshot (replaced in place, not one history entry per event), and
-// opening an address with a fragment opens that snapshot. A drag writes at
-// most every `interval` milliseconds, and always once at its end; browsers
-// refuse more than a few hundred address changes in ten seconds.
+// opening an address with a fragment opens that snapshot.
+//
+// The address is written once the event's frame is drawn, when the page is
+// idle: the browser's replaceState takes from a tenth of a millisecond to a
+// few, and the frame need not wait for it. A drag writes at most every
+// `interval` milliseconds, and always once at its end; browsers refuse more
+// than a few hundred address changes in ten seconds.
 
 const interval = 80;
+// At the latest this long after the event, idle or not.
+const idleWait = 100;
+const whenIdle = window.requestIdleCallback ||
+  ((run) => setTimeout(run, 0));
 
 export function createLink(program) {
   const alert = document.getElementById('link-alert');
   const refusal = document.getElementById('link-refusal');
   let written = null;
   let last = -Infinity;
-  let timer = null;
+  let pending = false;
 
   // Writes the address now, if the snapshot changed since it was last written.
   function write() {
-    if (timer !== null) {
-      clearTimeout(timer);
-      timer = null;
-    }
+    pending = false;
     if (program.ended) return;
     last = performance.now();
     const text = program.snapshot();
@@ -27,16 +32,15 @@ export function createLink(program) {
     written = text;
   }
 
-  // After an event: the address is written now or, during a quick run of
-  // events, once the interval is over.
+  // After an event: the address is written when the page is next idle, or,
+  // during a quick run of events, once the interval is over.
   function schedule() {
-    if (timer !== null) return;
-    const wait = last + interval - performance.now();
-    if (wait <= 0) {
-      write();
-    } else {
-      timer = setTimeout(write, wait);
-    }
+    if (pending) return;
+    pending = true;
+    const wait = Math.max(0, last + interval - performance.now());
+    setTimeout(() => whenIdle(() => {
+      if (pending) write();
+    }, {timeout: idleWait}), wait);
   }
 
   function refused(sentence) {
