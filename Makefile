@@ -108,15 +108,18 @@ test-web: web build
 	scripts/with-display.sh node tests/web/page_test.js $(WEB_BUILD)/site $(BUILD)/tessaveld $(WEB_FUZZ_SECONDS)
 
 # The README's pictures of the page: docs/images/web-page.png at desktop
-# size, docs/images/web-page-phone.png at phone size.
+# size, docs/images/web-page-phone.png at phone size, and the plot panel in
+# two modes, docs/images/web-plot-bspline.png and web-plot-rbf.png.
 web-picture: web
 	@scripts/install-deps.sh --web-test
 	node tests/web/page_picture.js $(WEB_BUILD)/site docs/images
 
-# Frame times of the page at 128 points (median and p99).
+# Frame times of the page at 128 points (median and p99), then the plot
+# panel's update after an event and the frame beside it.
 web-bench: web
 	@scripts/install-deps.sh --web-test
 	node bench/web/web_bench.js $(WEB_BUILD)/site
+	node bench/web/plot_bench.js $(WEB_BUILD)/site
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -1,7 +1,8 @@
 // The README's pictures of the page, at desktop size with the mouse and at
 // phone size with fingers and the controls:
 //   node tests/web/page_picture.js SITE_DIR OUT_DIR
-// write OUT_DIR/web-page.png and OUT_DIR/web-page-phone.png.
+// write OUT_DIR/web-page.png, OUT_DIR/web-page-phone.png and the plot
+// panel's OUT_DIR/web-plot-bspline.png and OUT_DIR/web-plot-rbf.png.
 'use strict';
 const path = require('path');
 const {hexagon, launchBrowser, WebSession, serve} = require('./driver.js');
@@ -39,6 +40,26 @@ const BAR_Y = 575;
   await phone.frames();
   await phone.page.screenshot({path: path.join(out, 'web-page-phone.png')});
   await phone.close();
+
+  // The plot panel: the cubic B-spline's basis after a knot handle was
+  // dragged, and the RBF curve's cardinal functions beside its basis
+  // function, each with the construction's or a pointer's mark.
+  const panels = [
+    {name: 'web-plot-bspline.png', keys: '6ww', drag: [KNOT_1_X, BAR_Y, KNOT_1_X + 60, BAR_Y]},
+    {name: 'web-plot-rbf.png', keys: '3'},
+  ];
+  for (const p of panels) {
+    const s = new WebSession(browser, url, {width: 1300, height: 860});
+    await s.open();
+    for (const [x, y] of hexagon) await s.click(x, y);
+    for (const k of p.keys) await s.key(k);
+    if (p.drag) await s.drag(...p.drag);
+    await s.move(790, 10);
+    await s.frames();
+    const panel = await s.page.$('#plot-panel');
+    await panel.screenshot({path: path.join(out, p.name)});
+    await s.close();
+  }
 
   await browser.close();
   server.close();

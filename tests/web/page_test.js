@@ -10,6 +10,7 @@ const {phoneSizes} = require('./touch_test.js');
 const {clickAccuracy} = require('./scale_test.js');
 const {controlsAsKeys, pictureAndLink, notice, keyboard} = require('./controls_test.js');
 const {roundTrips, hostileLinks, undoRedo} = require('./link_test.js');
+const {plotPanel} = require('./plot_test.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
@@ -323,7 +324,8 @@ async function randomMinute(browser, url) {
   const started = Date.now();
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
-    controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo, sameAsDesktop,
+    controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo,
+    plotPanel, sameAsDesktop,
     traceAsDesktop];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.

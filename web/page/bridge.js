@@ -29,6 +29,17 @@ export function connect(Module) {
     // without the point or knot under the pointer.
     snapshot: () => text(Module._tessaveld_snapshot(1)),
     built: () => text(Module._tessaveld_snapshot(0)),
+    // What the plot panel shows: words and marks as JSON, then the samples
+    // as views of the program's own arrays, valid until the next plot().
+    plot: () => JSON.parse(text(Module._tessaveld_plot())),
+    forgetPlot: () => Module._tessaveld_plot_forget(),
+    plotSamples() {
+      const count = Module._tessaveld_plot_samples();
+      const at = (pointer) => new Float64Array(Module.HEAPF64.buffer, pointer, count);
+      return {u: at(Module._tessaveld_plot_u()), value: at(Module._tessaveld_plot_value())};
+    },
+    // Window pixels (y down) of every control point as drawn, the view's turn included.
+    pointPositions: () => JSON.parse(text(Module._tessaveld_point_positions())),
     // Opens a snapshot; the sentence saying why it was refused, or '' when it
     // was applied. Whatever the text holds goes to the program's reader as it
     // is, its length given, so that no byte of it is lost or added here.

@@ -8,6 +8,7 @@ import {connect} from './bridge.js';
 import {createControls} from './controls.js';
 import {createLink} from './link.js';
 import {createPanel, download} from './panel.js';
+import {createPlot} from './plot.js';
 import {attachPointer} from './pointer.js';
 import {createUndo} from './undo.js';
 
@@ -21,6 +22,25 @@ window.Module = Module;
 
 const program = connect(Module);
 const panel = createPanel(program);
+const plot = createPlot(program, {
+  canvas: document.getElementById('plot'),
+  inset: document.getElementById('plot-basis'),
+  caption: document.getElementById('plot-caption'),
+  numbers: document.getElementById('plot-numbers'),
+  pointer: document.getElementById('plot-pointer'),
+  overlay: document.getElementById('overlay'),
+  programCanvas: canvas,
+  csvButton: document.getElementById('plot-csv'),
+});
+// For tests and the bench: what the plot panel shows, and its update forced,
+// as after an edit of the knots or settings (the plot made afresh, read and drawn).
+window.tessaveld = Object.assign(window.tessaveld || {}, {
+  plot: () => plot.current(),
+  refreshPlot: () => {
+    program.forgetPlot();
+    plot.refresh();
+  },
+});
 const link = createLink(program);
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');
@@ -42,6 +62,7 @@ function before() {
 function after(step) {
   if (!running) return;
   const state = panel.show();
+  plot.show();
   link.schedule();
   if (step) {
     undo.record();
@@ -69,6 +90,7 @@ function followAnimation() {
       return;
     }
     const state = panel.show();
+    plot.show();
     link.schedule();
     if (state.animating) {
       requestAnimationFrame(step);
