@@ -18,6 +18,20 @@ float domainEnd(const BsplineView& curve) {
     return curve.knots[curve.knotCount - curve.degree - 1];
 }
 
+// One step of the recursion: N(i, k)(u) from N(i, k - 1) and N(i + 1, k - 1),
+// as bsplineBasis forms it. A zero-length span makes its term vanish.
+double recursionStep(const float* t, int i, int k, float u, double lower, double upper) {
+    double a = 0.0;
+    if (t[i + k - 1] != t[i]) {
+        a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
+    }
+    double b = 0.0;
+    if (t[i + k] != t[i + 1]) {
+        b = (static_cast<double>(t[i + k]) - u) / (static_cast<double>(t[i + k]) - t[i + 1]);
+    }
+    return lower * a + upper * b;
+}
+
 // N(i, d + 1)(u) for i = 0 .. n - 1, bottom-up. Level k of the table holds
 // N(i, k)(u) for every i that the recursion reaches from order d + 1, that is
 // i = 0 .. n + d - k; each is computed once, by exactly the operations of
@@ -40,17 +54,7 @@ void basisTable(const float* t, int n, int d, float u, std::array<double, maxPoi
                 basis[i] = 1.0;
                 continue;
             }
-            // A zero-length span makes its term vanish.
-            double a = 0.0;
-            if (t[i + k - 1] != t[i]) {
-                a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
-            }
-            double b = 0.0;
-            if (t[i + k] != t[i + 1]) {
-                b = (static_cast<double>(t[i + k]) - u) /
-                    (static_cast<double>(t[i + k]) - t[i + 1]);
-            }
-            basis[i] = basis[i] * a + basis[i + 1] * b;
+            basis[i] = recursionStep(t, i, k, u, basis[i], basis[i + 1]);
         }
     }
 }
@@ -226,15 +230,8 @@ double bsplineBasis(const float* t, int n, int i, int k, float u) {
     if (k == 1) {
         return t[i] <= u && u < t[i + 1] ? 1.0 : 0.0;
     }
-    double a = 0.0;
-    if (t[i + k - 1] != t[i]) {
-        a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
-    }
-    double b = 0.0;
-    if (t[i + k] != t[i + 1]) {
-        b = (static_cast<double>(t[i + k]) - u) / (static_cast<double>(t[i + k]) - t[i + 1]);
-    }
-    return bsplineBasis(t, n, i, k - 1, u) * a + bsplineBasis(t, n, i + 1, k - 1, u) * b;
+    return recursionStep(t, i, k, u, bsplineBasis(t, n, i, k - 1, u),
+                         bsplineBasis(t, n, i + 1, k - 1, u));
 }
 
 // The knot list defines a curve of n points only with n + d + 1 entries and
@@ -344,17 +341,8 @@ void bsplineBasisValues(const BsplineView& curve, float u, double* values) {
         const int first = std::max(0, s - k + 1);
         const int end = std::min(s, n + d - k);
         for (int i = first; i <= end; ++i) {
-            double a = 0.0;
-            if (t[i + k - 1] != t[i]) {
-                a = (static_cast<double>(u) - t[i]) / (static_cast<double>(t[i + k - 1]) - t[i]);
-            }
-            double b = 0.0;
-            if (t[i + k] != t[i + 1]) {
-                b = (static_cast<double>(t[i + k]) - u) /
-                    (static_cast<double>(t[i + k]) - t[i + 1]);
-            }
-            table[static_cast<size_t>(i)] =
-                table[static_cast<size_t>(i)] * a + table[static_cast<size_t>(i) + 1] * b;
+            table[static_cast<size_t>(i)] = recursionStep(t, i, k, u, table[static_cast<size_t>(i)],
+                                                          table[static_cast<size_t>(i) + 1]);
         }
     }
     for (int i = std::max(0, s - d); i <= std::min(s, n - 1); ++i) {

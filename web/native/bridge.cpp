@@ -19,6 +19,7 @@
 #include "app/snapshot.hpp"
 #include "app/state.hpp"
 #include "render/display.hpp"
+#include "web/native/json.hpp"
 
 namespace {
 
@@ -75,26 +76,6 @@ const char* basisName(BasisKind kind) {
             return "gs";
     }
     return "";
-}
-
-// text as a JSON string, quotes included.
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    out += '"';
-    return out;
 }
 
 constexpr int panelNumbersCapacity = 384;

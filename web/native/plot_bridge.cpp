@@ -12,6 +12,7 @@
 
 #include "app/plot.hpp"
 #include "app/state.hpp"
+#include "web/native/json.hpp"
 
 namespace {
 
@@ -52,18 +53,6 @@ void number(std::string& out, double v) {
     out += text;
 }
 
-// Labels and sentences are the program's own: letters, digits, blanks and
-// punctuation without quotes or backslashes.
-void string(std::string& out, std::string_view text) {
-    out += '"';
-    for (const char c : text) {
-        if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20) {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 void numbers(std::string& out, const std::vector<double>& values) {
     out += '[';
     for (size_t i = 0; i < values.size(); ++i) {
@@ -86,11 +75,11 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_plot() {
     const PlotData& p = shown;
     std::string& out = plotText;
     out = "{\"revision\":" + std::to_string(p.revision) + ",\"kind\":";
-    string(out, kindName(p.kind));
+    out += jsonString(kindName(p.kind));
     out += ",\"sentence\":";
-    string(out, p.sentence);
+    out += jsonString(p.sentence);
     out += ",\"parameter\":{\"name\":";
-    string(out, p.parameter);
+    out += jsonString(p.parameter);
     out += ",\"from\":";
     number(out, p.from);
     out += ",\"to\":";
@@ -99,7 +88,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_plot() {
     for (size_t i = 0; i < p.curves.size(); ++i) {
         const PlotCurve& c = p.curves[i];
         out += i > 0 ? ",{\"label\":" : "{\"label\":";
-        string(out, c.label);
+        out += jsonString(c.label);
         out += ",\"index\":" + std::to_string(c.index) + ",\"first\":" + std::to_string(c.first) +
                ",\"count\":" + std::to_string(c.count) +
                ",\"stems\":" + (c.stems ? "true" : "false") +
