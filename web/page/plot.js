@@ -103,6 +103,7 @@ export function createPlot(program, elements) {
   let frame = null;      // the plot's axes, for the pointer
   const drawn = [];      // the screen path of each function, for picking
   const labelWidths = new Map();
+  let ringed = false;    // a ring stands on the overlay
 
   function valueRange(functions) {
     let lo = 0;
@@ -254,6 +255,7 @@ export function createPlot(program, elements) {
       ctx.strokeStyle = colour;
       ctx.fillStyle = colour;
       ctx.lineWidth = i === picked ? 3.5 : 1.5;
+      ctx.lineJoin = 'bevel';
       if (g.stems) {
         for (let k = 0; k < g.u.length; ++k) {
           ctx.beginPath();
@@ -290,8 +292,9 @@ export function createPlot(program, elements) {
           ctx.lineTo(x, f.y0 - 8);
           if (m > 1) ctx.fillText(String(m), x, f.y0 - 9);
         } else {
-          ctx.moveTo(x + 3, f.y(1));
-          ctx.arc(x, f.y(1), 3, 0, 2 * Math.PI);
+          // A node: a short upright mark where its own function is 1.
+          ctx.moveTo(x, f.y(1) - 5);
+          ctx.lineTo(x, f.y(1) + 5);
         }
       }
       ctx.stroke();
@@ -396,10 +399,13 @@ export function createPlot(program, elements) {
     if (overlay.width !== Math.round(width * ratio) || overlay.height !== Math.round(height * ratio)) {
       overlay.width = Math.round(width * ratio);
       overlay.height = Math.round(height * ratio);
+      ringed = false;
     }
     const ctx = overlay.getContext('2d');
     ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-    ctx.clearRect(0, 0, width, height);
+    // Clearing the whole layer costs as much as a ring: only when one stands.
+    if (ringed) ctx.clearRect(0, 0, width, height);
+    ringed = false;
     if (index < 0) return;
     const positions = program.pointPositions();
     const p = positions[index];
@@ -410,6 +416,7 @@ export function createPlot(program, elements) {
     ctx.beginPath();
     ctx.arc(p[0] * scale, p[1] * scale, 14, 0, 2 * Math.PI);
     ctx.stroke();
+    ringed = true;
   }
 
   function show() {
