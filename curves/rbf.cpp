@@ -33,9 +33,11 @@ struct KeptInverse {
     }
 
     bool holds(const float* t, int n, int d, BasisKind kind, float r) const {
+        // No centres may come as a null pointer, which memcmp must not see.
         return count == n && degree == d && basis == kind &&
                std::memcmp(&shape, &r, sizeof shape) == 0 &&
-               std::memcmp(centres.data(), t, sizeof(float) * static_cast<size_t>(n)) == 0;
+               (n == 0 ||
+                std::memcmp(centres.data(), t, sizeof(float) * static_cast<size_t>(n)) == 0);
     }
 };
 
@@ -68,7 +70,9 @@ const KeptInverse& inverseOfSystem(const float* t, int n, int d, BasisKind kind,
     k.degree = d;
     k.basis = kind;
     k.shape = r;
-    std::memcpy(k.centres.data(), t, sizeof(float) * static_cast<size_t>(n));
+    if (n > 0) {
+        std::memcpy(k.centres.data(), t, sizeof(float) * static_cast<size_t>(n));
+    }
     return k;
 }
 
