@@ -112,8 +112,8 @@ struct AppState {
     // Snapshots: results a key computed from the polygon of that moment and
     // shown until another command drops them (written by the commands e, h,
     // j and l; a later drag does not recompute them).
-    ControlPolygon auxPolygon{};  // comparison polygon (elevation, reduction), shown
-    int auxPointCount = 0;        // 0 or less: the comparison polygon is not drawn
+    ControlPolygon auxPolygon{};         // comparison polygon (elevation, reduction), shown
+    int auxPointCount = 0;               // 0 or less: the comparison polygon is not drawn
     bool comparisonIsReduction = false;  // it is a reduction (h, j), not the polygon before e
     std::array<ControlPolygon, familySize> familyCurves{};  // reductions for the six fixed weights
     int familyPointCount = 0;  // points per family row when l computed them, 0..127; 0: no rows

@@ -93,11 +93,11 @@ bool knotsOrdered(const BsplineView& curve) {
     return true;
 }
 
-// The span s with t[s] <= u < t[s + 1] of an ordered list, for u in
-// [t[d], t[n]): it is one of d .. n - 1.
-int findSpan(const float* t, int n, int d, float u) {
-    int lo = d;
-    int hi = n;
+// The span s with t[s] <= u < t[s + 1] of an ordered list among
+// first .. end - 1, for u in [t[first], t[end]).
+int spanBetween(const float* t, int first, int end, float u) {
+    int lo = first;
+    int hi = end;
     while (hi - lo > 1) {
         const int mid = lo + (hi - lo) / 2;
         if (u < t[mid]) {
@@ -107,6 +107,11 @@ int findSpan(const float* t, int n, int d, float u) {
         }
     }
     return lo;
+}
+
+// The span of u in [t[d], t[n]): one of d .. n - 1.
+int findSpan(const float* t, int n, int d, float u) {
+    return spanBetween(t, d, n, u);
 }
 
 // The span of u as above, given the span s of an earlier parameter: the
@@ -318,17 +323,7 @@ void bsplineBasisValues(const BsplineView& curve, float u, double* values) {
             }
         }
     } else {
-        int lo = 0;
-        int hi = last;
-        while (hi - lo > 1) {
-            const int mid = lo + (hi - lo) / 2;
-            if (u < t[mid]) {
-                hi = mid;
-            } else {
-                lo = mid;
-            }
-        }
-        s = lo;
+        s = spanBetween(t, 0, last, u);
     }
     if (s < 0) {
         return;
