@@ -275,7 +275,7 @@ export function createPlot(program, elements) {
     });
     ctx.restore();
 
-    // Knots as ticks with their multiplicity, nodes as rings on the axis.
+    // Knots as ticks with their multiplicity, nodes as ticks.
     if (plot.kind === 'bspline' || plot.kind === 'lagrange' || plot.kind === 'rbf') {
       const seen = new Map();
       for (const k of plot.marks.knots) seen.set(k, (seen.get(k) || 0) + 1);
@@ -284,18 +284,13 @@ export function createPlot(program, elements) {
       ctx.font = '11px sans-serif';
       ctx.textAlign = 'center';
       ctx.textBaseline = 'bottom';
+      // Knots and nodes alike stand on the parameter's axis, clear of the labels.
       ctx.beginPath();
       for (const [k, m] of seen) {
         const x = f.x(k);
-        if (plot.kind === 'bspline') {
-          ctx.moveTo(x, f.y0);
-          ctx.lineTo(x, f.y0 - 8);
-          if (m > 1) ctx.fillText(String(m), x, f.y0 - 9);
-        } else {
-          // A node: a short upright mark where its own function is 1.
-          ctx.moveTo(x, f.y(1) - 5);
-          ctx.lineTo(x, f.y(1) + 5);
-        }
+        ctx.moveTo(x, f.y0);
+        ctx.lineTo(x, f.y0 - 8);
+        if (m > 1) ctx.fillText(String(m), x, f.y0 - 9);
       }
       ctx.stroke();
     }
