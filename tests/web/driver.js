@@ -377,5 +377,14 @@ function grid(count) {
     [40 + (i % 16) * 48, 40 + Math.floor(i / 16) * 62 + (i % 2) * 20]);
 }
 
-module.exports = {desktop, rawRgb, drawnCentre, markerNear, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
+// A polygon put in by clicks (the hexagon unless given), and keys typed one by one.
+async function enter(s, points = hexagon) {
+  for (const [x, y] of points) await s.click(x, y);
+}
+
+async function keys(s, text) {
+  for (const k of text) await s.key(k);
+}
+
+module.exports = {enter, keys, desktop, rawRgb, drawnCentre, markerNear, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground, serve,
   sleep, width, height};

@@ -3,19 +3,11 @@
 // the program starts empty; undo back to the start and redo to the end show
 // every picture on the way.
 'use strict';
-const {grid, hexagon, WebSession, sleep} = require('./driver.js');
+const {enter, keys, grid, hexagon, WebSession, sleep} = require('./driver.js');
 const {check} = require('./check.js');
 
 const KNOT_1_X = 275;
 const BAR_Y = 575;
-
-async function enter(s, points = hexagon) {
-  for (const [x, y] of points) await s.click(x, y);
-}
-
-async function keys(s, text) {
-  for (const k of text) await s.key(k);
-}
 
 // A construction paused a little way in (started again, should it have
 // ended before the pause).

@@ -3,7 +3,7 @@
 // Needs an X display for the desktop program (scripts/with-display.sh).
 'use strict';
 const path = require('path');
-const {hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground,
+const {enter, keys, hexagon, grid, launchBrowser, WebSession, DesktopSession, unmatchedPixels, nonBackground,
   serve, sleep} = require('./driver.js');
 const {check, fail, failures} = require('./check.js');
 const {phoneSizes} = require('./touch_test.js');
@@ -19,14 +19,6 @@ const fuzzSeconds = Number(process.argv[4] || 60);
 
 const KNOT_1_X = 275;  // handle of knot 1: degree 3, six points
 const BAR_Y = 575;
-
-async function enter(s, points = hexagon) {
-  for (const [x, y] of points) await s.click(x, y);
-}
-
-async function keys(s, text) {
-  for (const k of text) await s.key(k);
-}
 
 // Sessions drawn on both sides and compared; `here` leaves the pointer where
 // the last step put it (a frame of its own that a hover would replace).

@@ -3,19 +3,11 @@
 // independently, samples that lie on what is drawn, and a function picked on
 // the plot that rings its own control point above the canvas.
 'use strict';
-const {hexagon, WebSession} = require('./driver.js');
+const {enter, keys, hexagon, WebSession} = require('./driver.js');
 const {check} = require('./check.js');
 
 const KNOT_1_X = 275;
 const BAR_Y = 575;
-
-async function enter(s, points = hexagon) {
-  for (const [x, y] of points) await s.click(x, y);
-}
-
-async function keys(s, text) {
-  for (const k of text) await s.key(k);
-}
 
 const plotOf = (s) => s.page.evaluate(() => window.tessaveld.plot());
 
