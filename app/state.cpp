@@ -15,3 +15,8 @@ void layoutKnotHandles() {
         s.knotHandles[i].y = parameterBarMargin;
     }
 }
+
+ViewTurn viewTurn(const AppState& s) {
+    return {static_cast<float>(s.windowWidth) / 2.0f, static_cast<float>(s.windowHeight) / 2.0f,
+            s.rotationX, s.rotationY};
+}

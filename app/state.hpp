@@ -137,3 +137,7 @@ extern AppState appState;
 // and window width (y = 25, highlight flags kept); nothing for a count outside
 // 1..128. For code that edits the knot list in place, as knot insertion does.
 void layoutKnotHandles();
+
+// The view's turn as the display applies it: about the window's centre, by
+// the record's rotation angles.
+ViewTurn viewTurn(const AppState& s);

@@ -166,12 +166,11 @@ void onDisplay() {
     // The bar is drawn before the view rotation, so it never turns.
     drawParameterBar();
 
-    const float centreX = static_cast<float>(s.windowWidth) / 2.0f;
-    const float centreY = static_cast<float>(s.windowHeight) / 2.0f;
-    glTranslatef(centreX, centreY, 0.0f);
-    glRotatef(s.rotationX, 1.0f, 0.0f, 0.0f);
-    glRotatef(s.rotationY, 0.0f, 1.0f, 0.0f);
-    glTranslatef(-centreX, -centreY, 0.0f);
+    const ViewTurn turn = viewTurn(s);
+    glTranslatef(turn.centreX, turn.centreY, 0.0f);
+    glRotatef(turn.degreesX, 1.0f, 0.0f, 0.0f);
+    glRotatef(turn.degreesY, 0.0f, 1.0f, 0.0f);
+    glTranslatef(-turn.centreX, -turn.centreY, 0.0f);
 
     glColor3f(toneA, toneB, toneC);
     drawMarkers(s.controlPoints.data(), s.pointCount);

@@ -28,11 +28,11 @@ namespace {
 int pointerX = 0;
 int pointerY = 0;
 
-std::string panelText;
+JsonWriter panelText;
 std::string snapshotText;
 std::string incomingText;
 std::string refusalText;
-std::string targetText;
+JsonWriter targetText;
 
 const char* curveModeName(CurveMode mode) {
     switch (mode) {
@@ -78,7 +78,9 @@ const char* basisName(BasisKind kind) {
     return "";
 }
 
-constexpr int panelNumbersCapacity = 384;
+// The panel shows r and alpha with these many decimals.
+constexpr int panelRDecimals = 4;
+constexpr int panelAlphaDecimals = 5;
 
 // The knot handles are drawn, and so offered to a touch, in the modes with a
 // parameter bar of handles.
@@ -103,17 +105,21 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_panel() {
     if (s.traceFile != nullptr) {
         std::fflush(s.traceFile);
     }
-    char numbers[panelNumbersCapacity];
-    std::snprintf(numbers, sizeof numbers,
-                  "{\"mode\":\"%s\",\"scheme\":\"%s\",\"basis\":\"%s\",\"degree\":%d,"
-                  "\"r\":%.4f,\"alpha\":%.5f,\"points\":%d,\"trace\":%s,\"animating\":%s,",
-                  curveModeName(s.curveMode), schemeName(s.schemeKind), basisName(s.basisKind),
-                  s.polyDegree, static_cast<double>(s.shapeR),
-                  static_cast<double>(s.reductionAlpha), s.pointCount,
-                  s.traceEnabled ? "true" : "false", s.animating ? "true" : "false");
-    panelText = numbers;
-    panelText += "\"notice\":" + jsonString(stateNotice(s)) + "}";
-    return panelText.c_str();
+    JsonWriter& out = panelText;
+    out.clear();
+    out.beginObject();
+    out.key("mode").string(curveModeName(s.curveMode));
+    out.key("scheme").string(schemeName(s.schemeKind));
+    out.key("basis").string(basisName(s.basisKind));
+    out.key("degree").integer(s.polyDegree);
+    out.key("r").fixed(s.shapeR, panelRDecimals);
+    out.key("alpha").fixed(s.reductionAlpha, panelAlphaDecimals);
+    out.key("points").integer(s.pointCount);
+    out.key("trace").boolean(s.traceEnabled);
+    out.key("animating").boolean(s.animating);
+    out.key("notice").string(stateNotice(s));
+    out.endObject();
+    return out.text().c_str();
 }
 
 // A key as the keyboard gives it to the program, for the page's controls.
@@ -175,14 +181,14 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_target(double x, double y, double rad
     for (int i = 0; !found && i < points; ++i) {
         consider(s.controlPoints[i].x, s.controlPoints[i].y);
     }
+    JsonWriter& out = targetText;
+    out.clear();
     if (!found) {
-        targetText = "null";
+        out.null();
     } else {
-        char text[64];
-        std::snprintf(text, sizeof text, "{\"x\":%.0f,\"y\":%.0f}", bestX, bestY);
-        targetText = text;
+        out.beginObject().key("x").fixed(bestX, 0).key("y").fixed(bestY, 0).endObject();
     }
-    return targetText.c_str();
+    return out.text().c_str();
 }
 
 // The snapshot of the record, the text the address carries; with

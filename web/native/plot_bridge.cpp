@@ -5,10 +5,7 @@
 
 #include <emscripten.h>
 
-#include <cmath>
-#include <cstdio>
-#include <string>
-#include <string_view>
+#include <array>
 
 #include "app/plot.hpp"
 #include "app/state.hpp"
@@ -17,8 +14,8 @@
 namespace {
 
 PlotData shown;
-std::string plotText;
-std::string positionsText;
+JsonWriter plotText;
+JsonWriter positionsText;
 
 const char* kindName(PlotKind kind) {
     switch (kind) {
@@ -42,28 +39,6 @@ const char* kindName(PlotKind kind) {
     return "hint";
 }
 
-// Every double exactly (17 significant digits); JSON has no infinity or NaN.
-void number(std::string& out, double v) {
-    if (!std::isfinite(v)) {
-        out += "null";
-        return;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", v);
-    out += text;
-}
-
-void numbers(std::string& out, const std::vector<double>& values) {
-    out += '[';
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        number(out, values[i]);
-    }
-    out += ']';
-}
-
 }  // namespace
 
 extern "C" {
@@ -73,45 +48,30 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* tessaveld_plot() {
     shown = currentPlot(appState);
     const PlotData& p = shown;
-    std::string& out = plotText;
-    out = "{\"revision\":" + std::to_string(p.revision) + ",\"kind\":";
-    out += jsonString(kindName(p.kind));
-    out += ",\"sentence\":";
-    out += jsonString(p.sentence);
-    out += ",\"parameter\":{\"name\":";
-    out += jsonString(p.parameter);
-    out += ",\"from\":";
-    number(out, p.from);
-    out += ",\"to\":";
-    number(out, p.to);
-    out += "},\"curves\":[";
-    for (size_t i = 0; i < p.curves.size(); ++i) {
-        const PlotCurve& c = p.curves[i];
-        out += i > 0 ? ",{\"label\":" : "{\"label\":";
-        out += jsonString(c.label);
-        out += ",\"index\":" + std::to_string(c.index) + ",\"first\":" + std::to_string(c.first) +
-               ",\"count\":" + std::to_string(c.count) +
-               ",\"stems\":" + (c.stems ? "true" : "false") +
-               ",\"inset\":" + (c.inset ? "true" : "false") + "}";
+    JsonWriter& out = plotText;
+    out.clear();
+    out.beginObject().key("revision").integer(p.revision);
+    out.key("kind").string(kindName(p.kind));
+    out.key("sentence").string(p.sentence);
+    out.key("parameter").beginObject();
+    out.key("name").string(p.parameter).key("from").number(p.from).key("to").number(p.to);
+    out.endObject();
+    out.key("curves").beginArray();
+    for (const PlotCurve& c : p.curves) {
+        out.beginObject().key("label").string(c.label);
+        out.key("index").integer(c.index).key("first").integer(c.first);
+        out.key("count").integer(c.count).key("stems").boolean(c.stems);
+        out.key("inset").boolean(c.inset).endObject();
     }
-    out += "],\"marks\":{\"marked\":";
-    out += p.marked ? "true" : "false";
-    out += ",\"at\":";
-    number(out, p.markedAt);
-    out += ",\"values\":";
-    numbers(out, p.markedValues);
-    out += ",\"knots\":";
-    numbers(out, p.knots);
-    out += ",\"domain\":[";
-    number(out, p.domainFrom);
-    out += ',';
-    number(out, p.domainTo);
-    out += "],\"maximum\":";
-    number(out, p.maximum);
-    out += ",\"maximumAt\":";
-    number(out, p.maximumAt);
-    out += ",\"active\":" + std::to_string(appState.activePoint) + "}}";
-    return out.c_str();
+    out.endArray();
+    out.key("marks").beginObject();
+    out.key("marked").boolean(p.marked).key("at").number(p.markedAt);
+    out.key("values").numbers(p.markedValues).key("knots").numbers(p.knots);
+    out.key("domain").pair(p.domainFrom, p.domainTo);
+    out.key("maximum").number(p.maximum).key("maximumAt").number(p.maximumAt);
+    out.key("active").integer(appState.activePoint);
+    out.endObject().endObject();
+    return out.text().c_str();
 }
 
 // Drops the plot the program keeps, so that the next tessaveld_plot makes it
@@ -134,33 +94,19 @@ EMSCRIPTEN_KEEPALIVE int tessaveld_plot_samples() {
 }
 
 // Where each control point is drawn, in window pixels with y down, through
-// the view's turn as the display applies it: translate to the window's
-// centre, turn about x, then about y, translate back.
+// the view's turn as the display applies it.
 EMSCRIPTEN_KEEPALIVE const char* tessaveld_point_positions() {
     const AppState& s = appState;
-    const double cx = s.windowWidth / 2.0;
-    const double cy = s.windowHeight / 2.0;
-    const double degree = std::acos(-1.0) / 180.0;
-    const double ax = static_cast<double>(s.rotationX) * degree;
-    const double ay = static_cast<double>(s.rotationY) * degree;
-    std::string& out = positionsText;
-    out = "[";
+    const ViewTurn turn = viewTurn(s);
+    JsonWriter& out = positionsText;
+    out.clear();
+    out.beginArray();
     for (int i = 0; i < s.pointCount && i < maxPoints; ++i) {
-        const Point3& p = s.controlPoints[i];
-        const double x = p.x - cx;
-        const double y = p.y - cy;
-        const double z = p.z;
-        const double x1 = x * std::cos(ay) + z * std::sin(ay);
-        const double z1 = -x * std::sin(ay) + z * std::cos(ay);
-        const double y2 = y * std::cos(ax) - z1 * std::sin(ax);
-        out += i > 0 ? ",[" : "[";
-        number(out, x1 + cx);
-        out += ',';
-        number(out, s.windowHeight - (y2 + cy));
-        out += ']';
+        const std::array<double, 2> p = turnedPosition(turn, s.controlPoints[i]);
+        out.pair(p[0], s.windowHeight - p[1]);
     }
-    out += ']';
-    return out.c_str();
+    out.endArray();
+    return out.text().c_str();
 }
 
 }  // extern "C"
