@@ -37,9 +37,6 @@ constexpr float alphaNearMinusOne = -0.99999f;
 // The reduction needs a curve of degree two or more.
 constexpr int minReduciblePoints = 3;
 
-constexpr int rbf4StencilSize = 4;
-constexpr int rbf6StencilSize = 6;
-
 // Without a middle button the digit keys 1 to 8 reach the menu: digit n runs
 // the entry at position n, in the order the menu lists them (window.cpp).
 // "quit" has no digit, so leaving stays a deliberate act: the menu or Esc.
@@ -87,24 +84,19 @@ std::optional<RefinedPolygon> refineWithScheme(SubdivisionRefusal& refusal) {
     const AppState& s = appState;
     const Point3* points = s.controlPoints.data();
     const int n = s.pointCount;
-    const double tension = static_cast<double>(AppState::tensionW);
-    std::optional<RefinedPolygon> refined;
-    switch (s.schemeKind) {
-        case SubdivisionScheme::Rbf4:
-        case SubdivisionScheme::Rbf6:
-            return refineRbf(points, s.knots.data(), n, s.paramSpacing,
-                             {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink(),
-                             &refusal);
-        case SubdivisionScheme::Nr4:
-            refined = refineFourPoint(points, n, tension);
-            break;
-        case SubdivisionScheme::DeslauriersDubuc:
-            refined = refineFourPoint(points, n, ddTension);
-            break;
-        case SubdivisionScheme::Unr4:
-            refined = refineUnr4(points, n, tension);
-            break;
+    const SchemeRow* scheme = rowOf(schemeRows, s.schemeKind);
+    if (scheme == nullptr) {
+        refusal = SubdivisionRefusal::BadStencil;
+        return std::nullopt;
     }
+    if (scheme->rule == SchemeRule::Rbf) {
+        return refineRbf(points, s.knots.data(), n, s.paramSpacing,
+                         {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR}, traceSink(),
+                         &refusal);
+    }
+    const double tension = scheme->ownTension.value_or(static_cast<double>(AppState::tensionW));
+    const std::optional<RefinedPolygon> refined =
+        refineWithRule(points, n, fourPointRule(scheme->rule, tension));
     // The fixed-weight schemes refuse only a polygon that would not fit.
     refusal = refined ? SubdivisionRefusal::None : SubdivisionRefusal::TooManyPoints;
     return refined;
@@ -130,8 +122,8 @@ void subdivide() {
             s.controlPoints[k] = refined->points[k];
             s.knots[k] = static_cast<float>(k) * s.paramSpacing;
         }
-        const bool rbf =
-            s.schemeKind == SubdivisionScheme::Rbf4 || s.schemeKind == SubdivisionScheme::Rbf6;
+        const SchemeRow* scheme = rowOf(schemeRows, s.schemeKind);
+        const bool rbf = scheme != nullptr && scheme->rule == SchemeRule::Rbf;
         // Halving r with the spacing keeps the multiquadric masks the same from level to level.
         if (rbf && s.halveShapeOnSubdivision) {
             s.shapeR = s.shapeR * 0.5f;
@@ -211,11 +203,10 @@ void nextScheme() {
         next = 0;
     }
     s.schemeKind = static_cast<SubdivisionScheme>(next);
-    if (s.schemeKind == SubdivisionScheme::Rbf4) {
-        s.rbfStencilSize = rbf4StencilSize;
-    }
-    if (s.schemeKind == SubdivisionScheme::Rbf6) {
-        s.rbfStencilSize = rbf6StencilSize;
+    // An RBF scheme brings its stencil; the others leave the last one.
+    const int stencil = schemeRows[static_cast<std::size_t>(next)].rbfStencil;
+    if (stencil > 0) {
+        s.rbfStencilSize = stencil;
     }
     refreshAfter(Edit::View);
 }
@@ -289,15 +280,12 @@ void toggleFamily() {
     refreshAfter(Edit::View);
 }
 
-bool curveHasConstruction(CurveMode mode) {
-    return mode == CurveMode::Lagrange || mode == CurveMode::Bezier || mode == CurveMode::Bspline;
-}
-
 // Pausing keeps animFrame and animT, so the construction stays frozen on
 // screen and the next m continues from the same frame.
 void toggleAnimation() {
     AppState& s = appState;
-    if (!curveHasConstruction(s.curveMode)) {
+    const CurveModeRow* mode = rowOf(curveModeRows, s.curveMode);
+    if (mode == nullptr || !mode->hasConstruction) {
         return;
     }
     s.animating = !s.animating;

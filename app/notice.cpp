@@ -4,12 +4,8 @@
 
 namespace {
 
-const char* schemeName(SubdivisionScheme scheme) {
-    return scheme == SubdivisionScheme::Rbf6 ? "rbf6" : "rbf4";
-}
-
 std::string refusalSentence(const AppState& s) {
-    const char* scheme = schemeName(s.schemeKind);
+    const std::string scheme(labelOf(schemeRows, s.schemeKind));
     char text[160];
     switch (s.stepRefusal) {
         case SubdivisionRefusal::None:
@@ -17,20 +13,20 @@ std::string refusalSentence(const AppState& s) {
         case SubdivisionRefusal::TooManyPoints:
             return "A polygon of more than 64 points is not subdivided.";
         case SubdivisionRefusal::DegreeAboveStencil:
-            std::snprintf(text, sizeof text, "%s needs degree %d or less.", scheme,
+            std::snprintf(text, sizeof text, "%s needs degree %d or less.", scheme.c_str(),
                           s.rbfStencilSize - 1);
             return text;
         case SubdivisionRefusal::SingularStencil:
             std::snprintf(text, sizeof text,
                           "%s did not step: a stencil's local system is singular (its parameters "
                           "repeat or the basis is flat).",
-                          scheme);
+                          scheme.c_str());
             return text;
         case SubdivisionRefusal::MaskSum:
             std::snprintf(text, sizeof text,
                           "%s did not step: a mask's weights do not sum to 1 (its local system is "
                           "too ill-conditioned).",
-                          scheme);
+                          scheme.c_str());
             return text;
         case SubdivisionRefusal::BadStencil:
             break;

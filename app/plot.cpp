@@ -233,31 +233,26 @@ PlotData maskPlot(const AppState& s) {
     PlotData plot;
     plot.kind = PlotKind::Mask;
     plot.parameter = "offset";
-    const double tension = static_cast<double>(AppState::tensionW);
-    switch (s.schemeKind) {
-        case SubdivisionScheme::Rbf4:
-        case SubdivisionScheme::Rbf6: {
-            const SubdivisionMask mask =
-                rbfMask(s.knots.data(), s.pointCount, s.paramSpacing,
-                        {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR});
-            if (mask.count == 0) {
-                return hint(std::string(s.schemeKind == SubdivisionScheme::Rbf4 ? "rbf4" : "rbf6") +
-                            " has no mask for these settings: its next step would be refused.");
-            }
-            addMask(plot, mask, s.schemeKind == SubdivisionScheme::Rbf4 ? "rbf4" : "rbf6");
-            break;
+    const SchemeRow* scheme = rowOf(schemeRows, s.schemeKind);
+    if (scheme == nullptr) {
+        return plot;
+    }
+    const std::string label(scheme->label);
+    if (scheme->rule == SchemeRule::Rbf) {
+        const SubdivisionMask mask =
+            rbfMask(s.knots.data(), s.pointCount, s.paramSpacing,
+                    {s.rbfStencilSize, s.polyDegree, s.basisKind, s.shapeR});
+        if (mask.count == 0) {
+            return hint(label + " has no mask for these settings: its next step would be refused.");
         }
-        case SubdivisionScheme::Nr4:
-            addMask(plot, fourPointMask(tension), "NR4");
-            break;
-        case SubdivisionScheme::DeslauriersDubuc:
-            addMask(plot, fourPointMask(ddTension), "D-D");
-            break;
-        case SubdivisionScheme::Unr4: {
-            const std::array<SubdivisionMask, 2> masks = unr4Masks(tension);
-            addMask(plot, masks[0], "UNR4, first point");
-            addMask(plot, masks[1], "UNR4, second point");
-            break;
+        addMask(plot, mask, label);
+    } else {
+        // The masks the step applies.
+        const double tension = scheme->ownTension.value_or(static_cast<double>(AppState::tensionW));
+        const FourPointRule rule = fourPointRule(scheme->rule, tension);
+        const char* const ordinals[] = {", first point", ", second point"};
+        for (int m = 0; m < rule.maskCount; ++m) {
+            addMask(plot, rule.masks[m], rule.maskCount == 1 ? label : label + ordinals[m]);
         }
     }
     plot.from = plot.u.empty() ? 0.0 : *std::min_element(plot.u.begin(), plot.u.end());

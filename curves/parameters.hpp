@@ -7,9 +7,34 @@
 #include <optional>
 
 #include "curves/geometry.hpp"
+#include "curves/named.hpp"
 
 // What the display draws after the polygons.
 enum class CurveMode : int { None = 0, Lagrange = 1, Bezier = 2, Rbf = 3, Bspline = 4 };
+
+// Each curve mode: its token in a link, its label on the page, and what it
+// shows besides its curve.
+struct CurveModeRow {
+    CurveMode value;
+    std::string_view token;
+    std::string_view label;
+    bool showsHandles;     // its knot handles stand on the parameter bar and can be taken
+    bool hasConstruction;  // key m animates its construction
+};
+constexpr std::array<CurveModeRow, 5> curveModeRows = {{
+    {CurveMode::None, "none", "none", false, false},
+    {CurveMode::Lagrange, "lagrange", "Lagrange", true, true},
+    {CurveMode::Bezier, "bezier", "Bezier", true, true},
+    {CurveMode::Rbf, "rbf", "RBF", false, false},
+    {CurveMode::Bspline, "bspline", "B-spline", true, true},
+}};
+static_assert(rowsInOrder(curveModeRows), "one row per curve mode, in order");
+
+// Whether the mode's knot handles are drawn and taken by the pointer.
+constexpr bool showsHandles(CurveMode mode) {
+    const CurveModeRow* row = rowOf(curveModeRows, mode);
+    return row != nullptr && row->showsHandles;
+}
 
 // Distance of the parameter bar from the window's left, right and bottom edges, in pixels.
 constexpr float parameterBarMargin = 25.0f;

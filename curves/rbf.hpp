@@ -6,10 +6,24 @@
 #include <array>
 
 #include "curves/geometry.hpp"
+#include "curves/named.hpp"
 
 // Radial basis function; key b cycles through them.
 enum class BasisKind : int { Mq1 = 0, Mq3 = 1, Gaussian = 2 };
-constexpr int basisKindCount = 3;
+
+// Each basis: its token in a link and its label on the page.
+struct BasisRow {
+    BasisKind value;
+    std::string_view token;
+    std::string_view label;
+};
+constexpr std::array<BasisRow, 3> basisRows = {{
+    {BasisKind::Mq1, "mq1", "mq1"},
+    {BasisKind::Mq3, "mq3", "mq3"},
+    {BasisKind::Gaussian, "gs", "gs"},
+}};
+static_assert(rowsInOrder(basisRows), "one row per basis, in order");
+constexpr int basisKindCount = static_cast<int>(basisRows.size());
 
 // Factor c in the multiquadrics' x^2 + c^2 r^2.
 constexpr float rbfBasisScale = 1.0f;

@@ -132,8 +132,7 @@ void drawParameterBar() {
     glVertex3f(right, barMargin, 0.0f);
     glEnd();
 
-    if (s.curveMode != CurveMode::Lagrange && s.curveMode != CurveMode::Bezier &&
-        s.curveMode != CurveMode::Bspline) {
+    if (!showsHandles(s.curveMode)) {
         return;
     }
     MarkerRun run;

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <string_view>
 
 #include "app/state.hpp"
 #include "font/string_draw.hpp"
@@ -19,21 +20,6 @@ constexpr int countSlot = 0;
 constexpr int tensionSlot = 2;
 constexpr int schemeSlot = 4;
 constexpr int textBufferSize = 256;
-
-const char* schemeLabel(SubdivisionScheme scheme) {
-    switch (scheme) {
-        case SubdivisionScheme::Rbf4:
-            return "rbf4,";
-        case SubdivisionScheme::Rbf6:
-            return "rbf6,";
-        case SubdivisionScheme::Nr4:
-            return "NR4,";
-        case SubdivisionScheme::DeslauriersDubuc:
-            return "D-D,";
-        default:
-            return "UNR4,";
-    }
-}
 
 void drawField(int slot, const char* text) {
     glPushMatrix();
@@ -53,5 +39,11 @@ void drawStatusLine() {
     drawField(countSlot, text);
     std::snprintf(text, sizeof text, "w=%4.3f,", static_cast<double>(appState.tensionW));
     drawField(tensionSlot, text);
-    drawField(schemeSlot, schemeLabel(appState.schemeKind));
+    // The scheme's label with a comma, as the other fields end; nothing for a
+    // value that no scheme has.
+    const std::string_view scheme = labelOf(schemeRows, appState.schemeKind);
+    if (!scheme.empty()) {
+        std::snprintf(text, sizeof text, "%.*s,", static_cast<int>(scheme.size()), scheme.data());
+        drawField(schemeSlot, text);
+    }
 }

@@ -33,55 +33,6 @@ bool doubles(int n) {
     return 2 * n <= maxPoints;
 }
 
-enum class FourPointRule { Interpolating, Approximating };
-
-// UNR4's share of the nearer and the farther end of an edge, before the
-// factor w + 1 that makes room for the outer neighbours' -w/2.
-double unr4Near(double w) {
-    return (2.0 * w + 3.0) / (4.0 * (w + 1.0));
-}
-
-double unr4Far(double w) {
-    return (2.0 * w + 1.0) / (4.0 * (w + 1.0));
-}
-
-std::optional<RefinedPolygon> fourPointStep(const Point3* points, int n, FourPointRule rule,
-                                            double w) {
-    if (!doubles(n)) {
-        return std::nullopt;
-    }
-    RefinedPolygon out;
-    out.count = 2 * n;
-    for (int i = 0; i < n; ++i) {
-        std::array<Point3, fourPointStencil> around;
-        for (int k = 0; k < fourPointStencil; ++k) {
-            around[k] = points[wrapIndex(i - 1 + k, n)];
-        }
-        Point3& even = out.points[2 * i];
-        Point3& odd = out.points[2 * i + 1];
-        for (int c = 0; c < dimension; ++c) {
-            const double s0 = around[0][c];
-            const double s1 = around[1][c];
-            const double s2 = around[2][c];
-            const double s3 = around[3][c];
-            if (rule == FourPointRule::Interpolating) {
-                even[c] = around[1][c];
-                odd[c] = static_cast<float>((0.5 + w) * (s1 + s2) - w * (s0 + s3));
-            } else {
-                // Two points per edge at about one and three quarters, pulled
-                // outward by the outer neighbours with weight -w/2 each.
-                const double nearWeight = unr4Near(w);
-                const double farWeight = unr4Far(w);
-                even[c] = static_cast<float>((w + 1.0) * (nearWeight * s1 + farWeight * s2) -
-                                             (w / 2.0) * (s0 + s3));
-                odd[c] = static_cast<float>((w + 1.0) * (farWeight * s1 + nearWeight * s2) -
-                                            (w / 2.0) * (s0 + s3));
-            }
-        }
-    }
-    return out;
-}
-
 // The inserted point as a fixed combination of the stencil points:
 // w_k = v . (column d+1+k of A^-1), v the evaluation vector at tau.
 std::array<double, maxStencilSystem> maskWeights(const RbfMaskTable& mask, const float* x,
@@ -205,12 +156,67 @@ SubdivisionRefusal rbfPass(const Point3* points, const float* t, int n, float sp
 
 }  // namespace
 
+FourPointRule fourPointRule(SchemeRule rule, double w) {
+    const std::array<int, SubdivisionMask::capacity> offsets = {-1, 0, 1, 2};
+    const auto mask = [&](double w0, double w1, double w2, double w3) {
+        return SubdivisionMask{fourPointStencil, offsets, {w0, w1, w2, w3}};
+    };
+    switch (rule) {
+        case SchemeRule::Interpolating:
+            return {true, 1, {mask(-w, 0.5 + w, 0.5 + w, -w)}};
+        case SchemeRule::Approximating: {
+            // Two points per edge at about one and three quarters, pulled
+            // outward by the outer neighbours with weight -w/2 each; for w = 0
+            // this is corner cutting.
+            const double nearWeight = (2.0 * w + 3.0) / 4.0;
+            const double farWeight = (2.0 * w + 1.0) / 4.0;
+            return {false,
+                    2,
+                    {mask(-w / 2.0, nearWeight, farWeight, -w / 2.0),
+                     mask(-w / 2.0, farWeight, nearWeight, -w / 2.0)}};
+        }
+        case SchemeRule::Rbf:
+            break;
+    }
+    return {};
+}
+
+std::optional<RefinedPolygon> refineWithRule(const Point3* points, int n,
+                                             const FourPointRule& rule) {
+    const int perEdge = rule.keepsOldPoints ? rule.maskCount + 1 : rule.maskCount;
+    // The rules at hand double the polygon.
+    if (n < 0 || perEdge != 2 || !doubles(n)) {
+        return std::nullopt;
+    }
+    RefinedPolygon out;
+    out.count = 2 * n;
+    for (int i = 0; i < n; ++i) {
+        int next = 2 * i;
+        if (rule.keepsOldPoints) {
+            out.points[next++] = points[i];
+        }
+        for (int m = 0; m < rule.maskCount; ++m) {
+            const SubdivisionMask& mask = rule.masks[m];
+            Point3& q = out.points[next++];
+            for (int c = 0; c < dimension; ++c) {
+                double sum = 0.0;
+                for (int k = 0; k < mask.count; ++k) {
+                    sum += mask.weights[k] *
+                           static_cast<double>(points[wrapIndex(i + mask.offsets[k], n)][c]);
+                }
+                q[c] = static_cast<float>(sum);
+            }
+        }
+    }
+    return out;
+}
+
 std::optional<RefinedPolygon> refineFourPoint(const Point3* points, int n, double w) {
-    return fourPointStep(points, n, FourPointRule::Interpolating, w);
+    return refineWithRule(points, n, fourPointRule(SchemeRule::Interpolating, w));
 }
 
 std::optional<RefinedPolygon> refineUnr4(const Point3* points, int n, double w) {
-    return fourPointStep(points, n, FourPointRule::Approximating, w);
+    return refineWithRule(points, n, fourPointRule(SchemeRule::Approximating, w));
 }
 
 namespace {
@@ -294,17 +300,4 @@ SubdivisionMask rbfMask(const float* t, int n, float spacing, const RbfStencil& 
         mask.weights[k] = weights[k];
     }
     return mask;
-}
-
-SubdivisionMask fourPointMask(double w) {
-    return {fourPointStencil, {-1, 0, 1, 2}, {-w, 0.5 + w, 0.5 + w, -w}};
-}
-
-std::array<SubdivisionMask, 2> unr4Masks(double w) {
-    const double nearWeight = (w + 1.0) * unr4Near(w);
-    const double farWeight = (w + 1.0) * unr4Far(w);
-    return {SubdivisionMask{
-                fourPointStencil, {-1, 0, 1, 2}, {-w / 2.0, nearWeight, farWeight, -w / 2.0}},
-            SubdivisionMask{
-                fourPointStencil, {-1, 0, 1, 2}, {-w / 2.0, farWeight, nearWeight, -w / 2.0}}};
 }

@@ -116,8 +116,9 @@ TEST(SchemeMasks, FourPointMasksGiveTheStepsPoints) {
     const std::optional<RefinedPolygon> nr4 = refineFourPoint(p.data(), 11, tension);
     const std::optional<RefinedPolygon> unr4 = refineUnr4(p.data(), 11, tension);
     ASSERT_TRUE(nr4 && unr4);
-    const SubdivisionMask mask = fourPointMask(tension);
-    const std::array<SubdivisionMask, 2> masks = unr4Masks(tension);
+    const SubdivisionMask mask = fourPointRule(SchemeRule::Interpolating, tension).masks[0];
+    const std::array<SubdivisionMask, 2> masks =
+        fourPointRule(SchemeRule::Approximating, tension).masks;
     for (const SubdivisionMask& m : {mask, masks[0], masks[1]}) {
         double sum = 0;
         for (int k = 0; k < m.count; ++k) {
@@ -127,6 +128,9 @@ TEST(SchemeMasks, FourPointMasksGiveTheStepsPoints) {
     }
     EXPECT_DOUBLE_EQ(mask.weights[0], -1.0 / 16.0);
     EXPECT_DOUBLE_EQ(mask.weights[1], 9.0 / 16.0);
+    EXPECT_DOUBLE_EQ(masks[0].weights[0], -1.0 / 32.0);
+    EXPECT_DOUBLE_EQ(masks[0].weights[1], 25.0 / 32.0);
+    EXPECT_DOUBLE_EQ(masks[0].weights[2], 9.0 / 32.0);
     for (int i = 0; i < 11; ++i) {
         const Point3 a = applyMask(mask, p, i);
         const Point3 b = applyMask(masks[0], p, i);

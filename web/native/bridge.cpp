@@ -34,59 +34,9 @@ std::string incomingText;
 std::string refusalText;
 JsonWriter targetText;
 
-const char* curveModeName(CurveMode mode) {
-    switch (mode) {
-        case CurveMode::Lagrange:
-            return "Lagrange";
-        case CurveMode::Bezier:
-            return "Bezier";
-        case CurveMode::Rbf:
-            return "RBF";
-        case CurveMode::Bspline:
-            return "B-spline";
-        case CurveMode::None:
-            break;
-    }
-    return "none";
-}
-
-const char* schemeName(SubdivisionScheme scheme) {
-    switch (scheme) {
-        case SubdivisionScheme::Rbf4:
-            return "rbf4";
-        case SubdivisionScheme::Rbf6:
-            return "rbf6";
-        case SubdivisionScheme::Nr4:
-            return "NR4";
-        case SubdivisionScheme::DeslauriersDubuc:
-            return "D-D";
-        case SubdivisionScheme::Unr4:
-            return "UNR4";
-    }
-    return "";
-}
-
-const char* basisName(BasisKind kind) {
-    switch (kind) {
-        case BasisKind::Mq1:
-            return "mq1";
-        case BasisKind::Mq3:
-            return "mq3";
-        case BasisKind::Gaussian:
-            return "gs";
-    }
-    return "";
-}
-
 // The panel shows r and alpha with these many decimals.
 constexpr int panelRDecimals = 4;
 constexpr int panelAlphaDecimals = 5;
-
-// The knot handles are drawn, and so offered to a touch, in the modes with a
-// parameter bar of handles.
-bool handlesShown(CurveMode mode) {
-    return mode == CurveMode::Lagrange || mode == CurveMode::Bezier || mode == CurveMode::Bspline;
-}
 
 }  // namespace
 
@@ -108,9 +58,9 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_panel() {
     JsonWriter& out = panelText;
     out.clear();
     out.beginObject();
-    out.key("mode").string(curveModeName(s.curveMode));
-    out.key("scheme").string(schemeName(s.schemeKind));
-    out.key("basis").string(basisName(s.basisKind));
+    out.key("mode").string(labelOf(curveModeRows, s.curveMode, "none"));
+    out.key("scheme").string(labelOf(schemeRows, s.schemeKind));
+    out.key("basis").string(labelOf(basisRows, s.basisKind));
     out.key("degree").integer(s.polyDegree);
     out.key("r").fixed(s.shapeR, panelRDecimals);
     out.key("alpha").fixed(s.reductionAlpha, panelAlphaDecimals);
@@ -172,7 +122,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_target(double x, double y, double rad
     };
     // The end handles never move.
     const int knots = s.knotCount < maxPoints ? s.knotCount : maxPoints;
-    if (handlesShown(s.curveMode)) {
+    if (showsHandles(s.curveMode)) {
         for (int k = 1; k + 1 < knots; ++k) {
             consider(s.knotHandles[k].x, s.knotHandles[k].y);
         }
