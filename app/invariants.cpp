@@ -2,7 +2,9 @@
 
 #include <cassert>
 #include <cstdio>
-#include <sstream>
+#include <utility>
+
+#include "app/shortest_decimal.hpp"
 
 namespace {
 
@@ -14,25 +16,30 @@ class Checker {
     // Adds the sentence when the condition fails.
     void require(bool holds, const std::string& sentence) {
         if (!holds) {
-            out_ << sentence << "; ";
+            out_.push_back(sentence);
         }
     }
 
     void within(const char* name, int v, int lo, int hi) {
-        std::ostringstream s;
-        s << name << " = " << v << " lies outside " << lo << " .. " << hi;
-        require(v >= lo && v <= hi, s.str());
+        if (v < lo || v > hi) {
+            out_.push_back(std::string(name) + " = " + std::to_string(v) + " lies outside " +
+                           std::to_string(lo) + " .. " + std::to_string(hi));
+        }
     }
 
-    std::string text() const { return out_.str(); }
+    std::vector<std::string> sentences() { return std::move(out_); }
 
   private:
-    std::ostringstream out_;
+    std::vector<std::string> out_;
 };
+
+std::string number(float v) {
+    return shortestDecimal(v);
+}
 
 }  // namespace
 
-std::string recordViolations(const AppState& s) {
+std::vector<std::string> recordViolations(const AppState& s) {
     Checker c;
     // Every count indexes a 128-entry array.
     c.within("pointCount", s.pointCount, 0, maxPoints);
@@ -48,30 +55,46 @@ std::string recordViolations(const AppState& s) {
     c.within("prevActiveKnot", s.prevActiveKnot, -1, maxPoints - 1);
     // The enumerations hold one of their named values.
     c.within("dragMode", static_cast<int>(s.dragMode), 0, 2);
-    c.within("curveMode", static_cast<int>(s.curveMode), 0, 4);
-    c.within("schemeKind", static_cast<int>(s.schemeKind), 0, subdivisionSchemeCount - 1);
-    c.within("basisKind", static_cast<int>(s.basisKind), 0, basisKindCount - 1);
+    c.require(rowOf(curveModeRows, s.curveMode) != nullptr,
+              "curveMode = " + std::to_string(static_cast<int>(s.curveMode)) + " names no mode");
+    c.require(rowOf(basisRows, s.basisKind) != nullptr,
+              "basisKind = " + std::to_string(static_cast<int>(s.basisKind)) + " names no basis");
+    const SchemeRow* scheme = rowOf(schemeRows, s.schemeKind);
+    c.require(scheme != nullptr, "schemeKind = " + std::to_string(static_cast<int>(s.schemeKind)) +
+                                     " names no scheme");
     c.within("rbfStatus", static_cast<int>(s.rbfStatus), 0, 4);
     c.within("stepRefusal", static_cast<int>(s.stepRefusal), 0, 5);
-    c.require(s.polyDegree >= 0, "the degree is negative");
-    c.require(s.rbfStencilSize == 4 || s.rbfStencilSize == 6,
-              "the RBF stencil has neither 4 nor 6 points");
+    c.require(s.polyDegree >= 0,
+              "the degree is " + std::to_string(s.polyDegree) + "; a degree cannot be negative");
+    // The RBF schemes bring their stencil; the others keep the last one.
+    const bool stencilKnown = s.rbfStencilSize == 4 || s.rbfStencilSize == 6;
+    c.require(stencilKnown, "the RBF stencil has " + std::to_string(s.rbfStencilSize) +
+                                " points; it takes 4 or 6");
+    if (stencilKnown && scheme != nullptr && scheme->rbfStencil > 0) {
+        c.require(s.rbfStencilSize == scheme->rbfStencil,
+                  "the scheme " + std::string(scheme->label) + " takes a stencil of " +
+                      std::to_string(scheme->rbfStencil) + " points, not " +
+                      std::to_string(s.rbfStencilSize));
+    }
     c.require(s.pressedButton == -1 || s.pressedButton == 0 || s.pressedButton == 2,
               "the pressed button is neither left, right nor released");
-    c.within("animFrame", s.animFrame, 0, animationFrames);
+    c.require(s.animFrame >= 0 && s.animFrame <= animationFrames,
+              "the animation frame is " + std::to_string(s.animFrame) + "; it lies within 0 .. " +
+                  std::to_string(animationFrames));
     c.require(s.animT == -1.0f || (s.animT >= 0.0f && s.animT <= 1.0f),
-              "the animation parameter is neither -1 nor within 0 .. 1");
-    c.require(s.reductionAlpha > -1.0f, "the reduction weight exponent is -1 or below");
+              "the animation parameter is " + number(s.animT) + "; it is -1 or lies within 0 .. 1");
+    c.require(s.reductionAlpha > -1.0f, "the reduction weight alpha is " +
+                                            number(s.reductionAlpha) + "; it must lie above -1");
     // Tracing may be on without a file (it could not be created), never the other way.
     c.require(s.traceFile == nullptr || s.traceEnabled, "a trace file is open with tracing off");
-    return c.text();
+    return c.sentences();
 }
 
 void assertRecordInvariants(const AppState& s) {
 #ifndef NDEBUG
-    const std::string broken = recordViolations(s);
-    if (!broken.empty()) {
-        std::fprintf(stderr, "state record: %s\n", broken.c_str());
+    const std::vector<std::string> broken = recordViolations(s);
+    for (const std::string& sentence : broken) {
+        std::fprintf(stderr, "state record: %s\n", sentence.c_str());
     }
     assert(broken.empty() && "the state record breaks an invariant (printed above)");
 #else

@@ -6,17 +6,7 @@
 // derived data, the trace or the window. The text uses only characters that
 // an address fragment carries as they are.
 //
-// The text is the version tag, then one key=value setting after another in a
-// fixed order, each after a ';', then ";end", for example
-//
-//   v1;mode=bezier;degree=1;scheme=nr4;stencil=4;basis=mq1;r=1;halve=on;
-//   alpha=-0.99999;spacing=1;turn=0,0;points=3:100,100,-37/200,300,12/300,100,5;
-//   entered=points;knots=4:0,0,1,1;tail=0;handles=4:25,25,775,775;aux=0;
-//   family=off;anim=0,-1;active=-1,-1;end
-//
-// (one line, no spaces). Polygons are a count, then ':' and x,y,z points
-// separated by '/'; "points" stands for the control polygon itself. Every
-// number is the shortest decimal that reads back to the same float.
+// The format is described beside the table of its fields, in snapshot.cpp.
 
 #include <cstddef>
 #include <string>

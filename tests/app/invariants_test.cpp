@@ -8,7 +8,7 @@
 namespace {
 
 TEST(InvariantsTest, AFreshRecordHoldsAndEachBreakIsNamed) {
-    EXPECT_EQ(recordViolations(AppState{}), "");
+    EXPECT_TRUE(recordViolations(AppState{}).empty());
 
     struct Case {
         const char* names;  // a word the sentence must contain
@@ -24,6 +24,13 @@ TEST(InvariantsTest, AFreshRecordHoldsAndEachBreakIsNamed) {
         {"basisKind", [](AppState& s) { s.basisKind = static_cast<BasisKind>(3); }},
         {"degree", [](AppState& s) { s.polyDegree = -1; }},
         {"stencil", [](AppState& s) { s.rbfStencilSize = 5; }},
+        // The one rule between fields: an RBF scheme brings its own stencil.
+        {"rbf6 takes a stencil of 6",
+         [](AppState& s) {
+             s.schemeKind = SubdivisionScheme::Rbf6;
+             s.rbfStencilSize = 4;
+         }},
+        {"schemeKind", [](AppState& s) { s.schemeKind = static_cast<SubdivisionScheme>(5); }},
         {"animation", [](AppState& s) { s.animT = 1.5f; }},
         {"weight", [](AppState& s) { s.reductionAlpha = -1.0f; }},
         {"trace", [](AppState& s) { s.traceFile = stdout; }},
@@ -31,13 +38,16 @@ TEST(InvariantsTest, AFreshRecordHoldsAndEachBreakIsNamed) {
     for (const Case& c : cases) {
         AppState s;
         c.breakIt(s);
-        const std::string said = recordViolations(s);
+        std::string said;
+        for (const std::string& sentence : recordViolations(s)) {
+            said += sentence + "; ";
+        }
         EXPECT_NE(said.find(c.names), std::string::npos) << c.names << ": " << said;
     }
     // Tracing on without a file is allowed: the file could not be created.
     AppState s;
     s.traceEnabled = true;
-    EXPECT_EQ(recordViolations(s), "");
+    EXPECT_TRUE(recordViolations(s).empty());
 }
 
 }  // namespace

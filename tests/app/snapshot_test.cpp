@@ -325,6 +325,15 @@ const std::string handText =
     "active=-1,3;end";
 
 TEST_F(SnapshotTest, AHandWrittenTextGivesTheFieldsItNames) {
+    // The example beside the format's description reads, and comes back as it was.
+    const std::string example =
+        "v1;mode=bezier;degree=1;scheme=nr4;stencil=4;basis=mq1;r=1;halve=on;"
+        "alpha=-0.99999;spacing=1;turn=0,0;points=3:100,100,-37/200,300,12/300,100,5;"
+        "entered=points;knots=4:0,0,1,1;tail=0;handles=4:25,25,775,775;aux=0;"
+        "reduced=off;family=off;anim=0,-1;active=-1,-1;end";
+    ASSERT_TRUE(decodeSnapshot(example, appState).applied);
+    EXPECT_EQ(encodeSnapshot(appState), example);
+
     appState.windowWidth = 640;
     const SnapshotDecoding d = decodeSnapshot(handText, appState);
     ASSERT_TRUE(d.applied) << d.refusal;
@@ -470,6 +479,8 @@ TEST_F(SnapshotTest, RefusedTextsSaySoInOneSentenceAndLeaveTheRecordAlone) {
         std::string refusal;
     };
     const std::string& t = handText;
+    // Ranges and rules between fields are the record's, in its own words.
+    const std::string notAllowed = "The link gives a state the program does not allow: ";
     const std::string tooLong(1 << 20, 'a');
     const Case cases[] = {
         {"", "The link is empty."},
@@ -539,11 +550,11 @@ TEST_F(SnapshotTest, RefusedTextsSaySoInOneSentenceAndLeaveTheRecordAlone) {
         {replaced(t, "family=on:4:0,0,0/200,400,0/400,400,0/600,0,0", "family=maybe"),
          "The link's family overlay is 'maybe', neither on nor off."},
         {replaced(t, "stencil=6", "stencil=5"),
-         "The link's RBF stencil has 5 points; it takes 4 or 6."},
+         notAllowed + "the RBF stencil has 5 points; it takes 4 or 6."},
         {replaced(t, "stencil=6", "stencil=4"),
-         "The link's RBF stencil has 4 points, but the scheme rbf6 takes 6."},
+         notAllowed + "the scheme rbf6 takes a stencil of 6 points, not 4."},
         {replaced(t, "degree=2", "degree=-1"),
-         "The link's degree is -1; a degree cannot be negative."},
+         notAllowed + "the degree is -1; a degree cannot be negative."},
         {replaced(t, "degree=2", "degree=100001"),
          "The link's degree is 100001; at most 100000 is read."},
         {replaced(t, "degree=2", "degree=12345678901"),
@@ -551,17 +562,17 @@ TEST_F(SnapshotTest, RefusedTextsSaySoInOneSentenceAndLeaveTheRecordAlone) {
         {replaced(t, "degree=2", "degree=2.5"),
          "The link's degree has '2.5' where a whole number belongs."},
         {replaced(t, "alpha=0.25", "alpha=-1"),
-         "The link's reduction weight alpha is -1; it must lie above -1."},
+         notAllowed + "the reduction weight alpha is -1; it must lie above -1."},
         {replaced(t, "alpha=0.25", "alpha=-7.5"),
-         "The link's reduction weight alpha is -7.5; it must lie above -1."},
+         notAllowed + "the reduction weight alpha is -7.5; it must lie above -1."},
         {replaced(t, "anim=10,0.140625", "anim=10,1.5"),
-         "The link's animation parameter is 1.5; it is -1 or lies within 0 .. 1."},
+         notAllowed + "the animation parameter is 1.5; it is -1 or lies within 0 .. 1."},
         {replaced(t, "anim=10,0.140625", "anim=10,-0.5"),
-         "The link's animation parameter is -0.5; it is -1 or lies within 0 .. 1."},
+         notAllowed + "the animation parameter is -0.5; it is -1 or lies within 0 .. 1."},
         {replaced(t, "anim=10,", "anim=66,"),
-         "The link's animation frame is 66; it lies within 0 .. 65."},
+         notAllowed + "the animation frame is 66; it lies within 0 .. 65."},
         {replaced(t, "anim=10,", "anim=-1,"),
-         "The link's animation frame is -1; it lies within 0 .. 65."},
+         notAllowed + "the animation frame is -1; it lies within 0 .. 65."},
         {replaced(t, "active=-1,3", "active=4,3"),
          "The link's active point is 4, but its polygon has 4 points."},
         {replaced(t, "active=-1,3", "active=-2,3"),

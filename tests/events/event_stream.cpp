@@ -318,7 +318,9 @@ std::string checkInvariants(const Event& last, int expectedWidth, int expectedHe
     };
     // The record's own invariants, then what this test's setting adds: the
     // trace file can always be created here, and the window follows reshapes.
-    out << recordViolations(s);
+    for (const std::string& sentence : recordViolations(s)) {
+        out << sentence << "; ";
+    }
     if (s.traceEnabled != (s.traceFile != nullptr)) {
         out << "traceEnabled " << s.traceEnabled << " but the trace file is "
             << (s.traceFile != nullptr ? "open" : "closed") << "; ";
