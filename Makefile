@@ -4,6 +4,8 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+# Benchmarks build apart, so that build/ stays as make run and make test left it.
+BENCH_BUILD ?= build-bench
 WEB_BUILD  ?= build-web
 # The web page's drawing path: direct (our layer on WebGL) or emulation.
 WEB_GL     ?= direct
@@ -38,6 +40,7 @@ build: configure
 
 # The program opens fonts/garamond1.glf relative to the working directory.
 run: build
+	@xdpyinfo >/dev/null 2>&1 || { echo "There is no display to open the window on; the same program runs in the browser with make web-serve." >&2; exit 1; }
 	./$(BUILD)/tessaveld
 
 test: build
@@ -57,17 +60,17 @@ soak: asan-build
 	    --gtest_filter='*RandomStreams*'
 
 bench: deps
-	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
-	cmake --build $(BUILD) -j$(JOBS) --target tessaveld_bench
-	scripts/with-display.sh ./$(BUILD)/bench/tessaveld_bench
+	cmake -S . -B $(BENCH_BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target tessaveld_bench
+	scripts/with-display.sh ./$(BENCH_BUILD)/bench/tessaveld_bench
 
 # Our curve sampling and matrix inversion beside SciPy's and NumPy's, in one
 # run; prints the ratios (below 1: ours is faster).
 bench-peers: deps
 	@scripts/install-deps.sh --peers
-	cmake -S . -B $(BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
-	cmake --build $(BUILD) -j$(JOBS) --target tessaveld_peers
-	./$(BUILD)/bench/tessaveld_peers --benchmark_format=json --benchmark_repetitions=7 \
+	cmake -S . -B $(BENCH_BUILD) -DTESSAVELD_WERROR=ON -DTESSAVELD_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target tessaveld_peers
+	./$(BENCH_BUILD)/bench/tessaveld_peers --benchmark_format=json --benchmark_repetitions=7 \
 	    --benchmark_report_aggregates_only=true | /usr/bin/python3 bench/peers/peers.py
 
 fuzz:
@@ -122,4 +125,4 @@ web-bench: web
 	node bench/web/plot_bench.js $(WEB_BUILD)/site
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(BENCH_BUILD)

@@ -118,10 +118,8 @@ void subdivide() {
         const int beforeCount = s.pointCount;
         s.pointCount = refined->count;
         s.paramSpacing = s.paramSpacing * 0.5f;
-        for (int k = 0; k < refined->count; ++k) {
-            s.controlPoints[k] = refined->points[k];
-            s.knots[k] = static_cast<float>(k) * s.paramSpacing;
-        }
+        std::copy_n(refined->points.data(), refined->count, s.controlPoints.data());
+        uniformParameters(refined->count, s.paramSpacing, s.knots.data());
         const SchemeRow* scheme = rowOf(schemeRows, s.schemeKind);
         const bool rbf = scheme != nullptr && scheme->rule == SchemeRule::Rbf;
         // Halving r with the spacing keeps the multiquadric masks the same from level to level.
@@ -178,10 +176,8 @@ void reloadPolygon() {
     dropOverlays();
     s.pointCount = s.enteredPointCount < maxPoints ? s.enteredPointCount : maxPoints;
     s.paramSpacing = 1.0f;
-    for (int i = 0; i < s.pointCount; ++i) {
-        s.controlPoints[i] = s.enteredPolygon[i];
-        s.knots[i] = static_cast<float>(i) * s.paramSpacing;
-    }
+    std::copy_n(s.enteredPolygon.data(), s.pointCount, s.controlPoints.data());
+    uniformParameters(s.pointCount, s.paramSpacing, s.knots.data());
     refreshAfter(Edit::Nodes);
 }
 

@@ -4,7 +4,7 @@
 
 // Where the desktop program and the web page differ. The rest of the program
 // calls these and nothing else of its host; the desktop build links
-// app/platform_desktop.cpp, the web build web/platform_web.cpp.
+// app/platform_desktop.cpp, the web build web/native/platform_web.cpp.
 
 struct MenuItem {
     const char* label;

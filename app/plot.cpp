@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "app/notice.hpp"
 #include "curves/bezier.hpp"
@@ -69,6 +70,19 @@ bool constructionParameter(const AppState& s, double& at) {
     return true;
 }
 
+// Marks the parameter the construction shows with every function's value
+// there, written by values(at, out) for the record's n points.
+template <typename Values>
+void markConstruction(PlotData& plot, const AppState& s, Values values) {
+    double at = 0.0;
+    if (constructionParameter(s, at)) {
+        plot.marked = true;
+        plot.markedAt = at;
+        plot.markedValues.resize(static_cast<size_t>(s.pointCount));
+        values(at, plot.markedValues.data());
+    }
+}
+
 PlotData bernsteinPlot(const AppState& s) {
     PlotData plot;
     plot.kind = PlotKind::Bernstein;
@@ -86,13 +100,7 @@ PlotData bernsteinPlot(const AppState& s) {
                       rows[static_cast<size_t>(k)][static_cast<size_t>(i)]);
         }
     }
-    double at = 0.0;
-    if (constructionParameter(s, at)) {
-        plot.marked = true;
-        plot.markedAt = at;
-        plot.markedValues.resize(static_cast<size_t>(n));
-        bernsteinValues(n - 1, at, plot.markedValues.data());
-    }
+    markConstruction(plot, s, [&](double at, double* out) { bernsteinValues(n - 1, at, out); });
     return plot;
 }
 
@@ -118,13 +126,9 @@ PlotData lagrangePlot(const AppState& s) {
         }
     }
     plot.knots.assign(t, t + n);
-    double at = 0.0;
-    if (constructionParameter(s, at)) {
-        plot.marked = true;
-        plot.markedAt = at;
-        plot.markedValues.resize(static_cast<size_t>(n));
-        lagrangeCardinals(t, n, static_cast<float>(at), plot.markedValues.data());
-    }
+    markConstruction(plot, s, [&](double at, double* out) {
+        lagrangeCardinals(t, n, static_cast<float>(at), out);
+    });
     return plot;
 }
 
@@ -171,13 +175,9 @@ PlotData bsplinePlot(const AppState& s) {
             }
         }
     }
-    double at = 0.0;
-    if (constructionParameter(s, at)) {
-        plot.marked = true;
-        plot.markedAt = at;
-        plot.markedValues.resize(static_cast<size_t>(n));
-        bsplineBasisValues(curve, static_cast<float>(at), plot.markedValues.data());
-    }
+    markConstruction(plot, s, [&](double at, double* out) {
+        bsplineBasisValues(curve, static_cast<float>(at), out);
+    });
     return plot;
 }
 
@@ -311,12 +311,32 @@ PlotData familyPlot(const AppState& s) {
     return plot;
 }
 
-// The inputs a plot of basis functions or a mask depends on, byte for byte:
-// they never depend on the control points, so a point drag finds its plot
-// here. A memo of the plot, not editor state: the plot is the same whether
-// it is found or made.
+// What a plot of basis functions or a mask reads of the record, in one list:
+// never the control points, so a point drag finds its plot in the memo. The
+// memo keeps these fields as its key, and the plot is made from the memo's
+// record, which holds them alone: a plot cannot read a field the key leaves out.
+template <typename Each>
+void eachPlotInput(Each&& each) {
+    each(&AppState::curveMode);
+    each(&AppState::pointCount);
+    each(&AppState::polyDegree);
+    each(&AppState::knotCount);
+    each(&AppState::knots);
+    each(&AppState::basisKind);
+    each(&AppState::shapeR);
+    each(&AppState::animT);
+    each(&AppState::schemeKind);
+    each(&AppState::rbfStencilSize);
+    each(&AppState::paramSpacing);
+    each(&AppState::rbfStatus);
+    each(&AppState::stepRefusal);
+}
+
+// A memo of the plot, not editor state: the plot is the same whether it is
+// found or made.
 struct PlotMemo {
-    std::vector<unsigned char> key;
+    AppState inputs;
+    PlotKind kind = PlotKind::Hint;
     PlotData plot;
     bool valid = false;
 };
@@ -324,29 +344,13 @@ struct PlotMemo {
 PlotMemo plotMemo;
 unsigned plotsMade = 0;
 
-template <typename T>
-void addBytes(std::vector<unsigned char>& key, const T& value) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
-    key.insert(key.end(), bytes, bytes + sizeof value);
-}
-
-std::vector<unsigned char> basisKey(const AppState& s, PlotKind kind) {
-    std::vector<unsigned char> key;
-    addBytes(key, kind);
-    addBytes(key, s.pointCount);
-    addBytes(key, s.polyDegree);
-    addBytes(key, s.knotCount);
-    addBytes(key, s.basisKind);
-    addBytes(key, s.shapeR);
-    addBytes(key, s.animT);
-    addBytes(key, s.schemeKind);
-    addBytes(key, s.rbfStencilSize);
-    addBytes(key, s.paramSpacing);
-    addBytes(key, s.rbfStatus);
-    const int values = std::min(maxPoints, std::max(s.knotCount, s.pointCount));
-    key.insert(key.end(), reinterpret_cast<const unsigned char*>(s.knots.data()),
-               reinterpret_cast<const unsigned char*>(s.knots.data() + values));
-    return key;
+// Bit for bit, so that -0 and 0 or two NaNs are told apart as a plot might.
+bool sameInputs(const AppState& a, const AppState& b) {
+    bool same = true;
+    eachPlotInput([&](auto field) {
+        same = same && std::memcmp(&(a.*field), &(b.*field), sizeof(a.*field)) == 0;
+    });
+    return same;
 }
 
 // Which plot the record calls for; the reduction and the family depend on
@@ -410,11 +414,11 @@ PlotData currentPlot(const AppState& s) {
         plot.revision = ++plotsMade;
         return plot;
     }
-    std::vector<unsigned char> key = basisKey(s, kind);
-    if (!plotMemo.valid || plotMemo.key != key) {
-        plotMemo.plot = makePlot(s, kind);
+    if (!plotMemo.valid || plotMemo.kind != kind || !sameInputs(plotMemo.inputs, s)) {
+        eachPlotInput([&](auto field) { plotMemo.inputs.*field = s.*field; });
+        plotMemo.kind = kind;
+        plotMemo.plot = makePlot(plotMemo.inputs, kind);
         plotMemo.plot.revision = ++plotsMade;
-        plotMemo.key = std::move(key);
         plotMemo.valid = true;
     }
     return plotMemo.plot;

@@ -13,9 +13,7 @@ constexpr double barMargin = parameterBarMargin;
 constexpr int bezierHalfCapacity = maxPoints / 2;
 
 int uniformNodes(int n, KnotValues& knots) {
-    for (int i = 0; i < n; ++i) {
-        knots[i] = static_cast<float>(i);
-    }
+    uniformParameters(n, 1.0f, knots.data());
     return n;
 }
 
@@ -131,4 +129,13 @@ std::optional<float> animationParameter(CurveMode mode, const float* knots, int 
             break;
     }
     return std::nullopt;
+}
+
+void uniformParameters(int n, float spacing, float* t) {
+    if (n < 0 || n > maxPoints) {
+        return;
+    }
+    for (int j = 0; j < n; ++j) {
+        t[j] = static_cast<float>(j) * spacing;
+    }
 }

@@ -49,6 +49,10 @@ using KnotValues = std::array<float, maxPoints>;
 // Returns nothing and writes nothing in mode None or for n outside 0..128.
 std::optional<int> defaultKnots(CurveMode mode, int n, int degree, KnotValues& knots);
 
+// The uniform parameters t[j] = j * spacing for j = 0 .. n - 1, each product
+// rounded once to float; nothing for n outside 0..128.
+void uniformParameters(int n, float spacing, float* t);
+
 // x[i] in pixels for the handle of knots[i], i < count, on the bar from 25 to
 // windowWidth - 25: the knot range mapped linearly onto it (every handle at 25
 // when the range is empty). Writes nothing for count outside 1..128.

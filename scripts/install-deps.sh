@@ -21,7 +21,7 @@ fi
 
 # The web page: Debian's emscripten builds it; Chromium and Node.js test it.
 if [ "${1:-}" = "--web" ] || [ "${1:-}" = "--web-test" ]; then
-    packages=(emscripten)
+    packages=(cmake emscripten)
     command -v node >/dev/null 2>&1 || packages+=(nodejs)
 fi
 if [ "${1:-}" = "--web-test" ]; then

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "curves/parameters.hpp"
 #include "subdivision/rbf_masks.hpp"
 
 namespace {
@@ -247,9 +248,7 @@ const float* usableParameters(const float* t, int n, float spacing,
     if (strictlyIncreasing(t, n)) {
         return t;
     }
-    for (int j = 0; j < n; ++j) {
-        uniform[j] = static_cast<float>(j) * spacing;
-    }
+    uniformParameters(n, spacing, uniform.data());
     return uniform.data();
 }
 
