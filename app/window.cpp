@@ -92,10 +92,6 @@ void onReshape(int width, int height) {
     appState.windowHeight = height;
 }
 
-void createCommandMenu() {
-    platformOfferMenu(onMenu, menuEntries, static_cast<int>(std::size(menuEntries)));
-}
-
 void runApplication(int argc, char** argv) {
     glutInit(&argc, argv);
     // No depth buffer: later drawing simply overwrites earlier drawing.
@@ -113,6 +109,7 @@ void runApplication(int argc, char** argv) {
     glutMotionFunc(onDrag);
     glutKeyboardFunc(onKey);
     glutPassiveMotionFunc(onHover);
-    createCommandMenu();
+    // The nine-entry command menu, on the middle button.
+    platformOfferMenu(onMenu, menuEntries, static_cast<int>(std::size(menuEntries)));
     platformRunEventLoop();
 }

@@ -7,6 +7,3 @@
 // GLUT reshape callback: grey clear colour, one unit per pixel with the origin
 // at the lower-left corner, 3-pixel lines; stores the new size in the state.
 void onReshape(int width, int height);
-
-// Creates the nine-entry command menu and attaches it to the middle button.
-void createCommandMenu();

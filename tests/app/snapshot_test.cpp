@@ -396,6 +396,38 @@ std::string writtenAs(float v) {
 
 // The shortest decimal that reads back, worked out by hand from the floats'
 // exact values; clicks give whole numbers, which stay as they are.
+// Every value of every table travels by its row's token, and only by it.
+TEST_F(SnapshotTest, EveryRowOfTheTablesTravelsByItsToken) {
+    const auto travels = [](const std::string& key, std::string_view token, auto set, auto get) {
+        AppState s{};
+        set(s);
+        const std::string text = encodeSnapshot(s);
+        EXPECT_NE(text.find(";" + key + "=" + std::string(token) + ";"), std::string::npos) << text;
+        AppState back{};
+        ASSERT_TRUE(decodeSnapshot(text, back).applied) << text;
+        EXPECT_EQ(get(back), get(s)) << token;
+    };
+    for (const CurveModeRow& row : curveModeRows) {
+        travels(
+            "mode", row.token, [&](AppState& s) { s.curveMode = row.value; },
+            [](const AppState& s) { return s.curveMode; });
+    }
+    for (const SchemeRow& row : schemeRows) {
+        travels(
+            "scheme", row.token,
+            [&](AppState& s) {
+                s.schemeKind = row.value;
+                s.rbfStencilSize = row.rbfStencil > 0 ? row.rbfStencil : 4;
+            },
+            [](const AppState& s) { return s.schemeKind; });
+    }
+    for (const BasisRow& row : basisRows) {
+        travels(
+            "basis", row.token, [&](AppState& s) { s.basisKind = row.value; },
+            [](const AppState& s) { return s.basisKind; });
+    }
+}
+
 TEST_F(SnapshotTest, NumbersAreTheShortestDecimalThatReadsBack) {
     struct Case {
         float value;

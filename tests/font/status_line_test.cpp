@@ -77,6 +77,8 @@ TEST_F(StatusLine, DrawsThreeCentredFieldsInTheStatusColour) {
         {0, SubdivisionScheme::Rbf6, 600, "n=0,", "rbf6,"},
         {3, SubdivisionScheme::Nr4, 500, "n=3,", "NR4,"},
         {64, SubdivisionScheme::DeslauriersDubuc, 600, "n=64,", "D-D,"},
+        // A value that no scheme has gets no name, rather than another's.
+        {7, static_cast<SubdivisionScheme>(subdivisionSchemeCount), 600, "n=7,", ""},
     };
     for (const Case& c : cases) {
         appState.pointCount = c.points;
