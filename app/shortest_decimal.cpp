@@ -10,6 +10,8 @@
 #include <cstring>
 #include <optional>
 
+#include "curves/geometry.hpp"
+
 namespace {
 
 // Nine significant digits bring every float back (FLT_DECIMAL_DIG).
@@ -17,14 +19,6 @@ constexpr int maxSignificantDigits = 9;
 // Whole numbers below 2^24 are floats exactly; clicks and depths give them.
 constexpr float wholeLimit = 16777216.0f;
 constexpr std::size_t scratchSize = shortestDecimalRoom;
-
-bool sameBits(float a, float b) {
-    std::uint32_t ua = 0;
-    std::uint32_t ub = 0;
-    std::memcpy(&ua, &a, sizeof ua);
-    std::memcpy(&ub, &b, sizeof ub);
-    return ua == ub;
-}
 
 // Positive powers of ten, made by multiplication at compile time: exact up to
 // 10^22 and within a few units in the last place beyond, which the candidate

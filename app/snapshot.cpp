@@ -78,14 +78,6 @@ int clampCount(int count) {
     return std::clamp(count, 0, maxPoints);
 }
 
-bool sameBits(float a, float b) {
-    std::uint32_t ua = 0;
-    std::uint32_t ub = 0;
-    std::memcpy(&ua, &a, sizeof ua);
-    std::memcpy(&ub, &b, sizeof ub);
-    return ua == ub;
-}
-
 bool samePoints(const Point3* a, const Point3* b, int count) {
     for (int i = 0; i < count; ++i) {
         for (int c = 0; c < dimension; ++c) {

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 // Capacity of every polygon, knot list, handle list and coefficient table.
 constexpr int maxPoints = 128;
@@ -22,6 +24,15 @@ struct Point3 {
     float& operator[](int c) { return c == 0 ? x : (c == 1 ? y : z); }
     float operator[](int c) const { return c == 0 ? x : (c == 1 ? y : z); }
 };
+
+// Whether two floats are the same bit for bit: -0 and 0 differ, a NaN equals its copy.
+inline bool sameBits(float a, float b) {
+    std::uint32_t ua = 0;
+    std::uint32_t ub = 0;
+    std::memcpy(&ua, &a, sizeof ua);
+    std::memcpy(&ub, &b, sizeof ub);
+    return ua == ub;
+}
 
 // Fixed-capacity polygon; the valid count is kept beside it.
 using ControlPolygon = std::array<Point3, maxPoints>;
