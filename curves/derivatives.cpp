@@ -3,8 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include "curves/lagrange.hpp"
-
 namespace {
 
 Vector3 toVector(const Point3& p) {
@@ -207,13 +205,11 @@ CurveJet bsplineJet(const BsplineView& curve, float u, KnotSide side) {
     return jet;
 }
 
-CurveJet lagrangeJet(const Point3* points, const float* t, int n, float u) {
+CurveJet lagrangeJet(const Point3* points, const float* t, const double* w, int n, float u) {
     CurveJet jet;
-    if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
+    if (n <= 0 || n > maxPoints) {
         return jet;
     }
-    std::array<double, maxPoints> w{};
-    lagrangeBarycentricWeights(t, n, w.data());
     const double ud = u;
     int node = -1;
     for (int j = 0; j < n; ++j) {

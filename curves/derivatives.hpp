@@ -59,17 +59,18 @@ enum class KnotSide : int { Right = 0, Left = 1 };
 CurveJet bsplineJet(const BsplineView& curve, float u, KnotSide side);
 
 // The interpolating polynomial through points[0..n-1] at the distinct nodes
-// t[0..n-1] at u, and its derivatives, from the barycentric weights the drawn
-// curve uses: away from the nodes by the divided differences
-// p[u, t_j] = (p(u) - P_j) / (u - t_j) in the second barycentric form,
+// t[0..n-1] at u, and its derivatives, from the barycentric weights w[0..n-1]
+// of the nodes that the drawn curve uses (lagrangeBarycentricWeights, worked
+// out once for all parameters): away from the nodes by the divided
+// differences p[u, t_j] = (p(u) - P_j) / (u - t_j) in the second barycentric form,
 //   p'(u) = sum_j v_j p[u, t_j] / sum_j v_j, v_j = w_j / (u - t_j),
 //   p''(u) = 2 sum_j v_j (p'(u) - p[u, t_j]) / (u - t_j) / sum_j v_j;
 // on a node t_k by the differentiation matrices of the cardinal polynomials,
 //   l_j'(t_k) = (w_j / w_k) / (t_k - t_j),
 //   l_j''(t_k) = 2 l_j'(t_k) (l_k'(t_k) - 1 / (t_k - t_j)), j != k,
 // with l_k' and l_k'' at t_k the negated sums of the others (the cardinals sum
-// to 1). All zero for n outside 1..128 or nodes that are not distinct.
-CurveJet lagrangeJet(const Point3* points, const float* t, int n, float u);
+// to 1). All zero for n outside 1..128.
+CurveJet lagrangeJet(const Point3* points, const float* t, const double* w, int n, float u);
 
 // phi(x) of the basis kind and its first and second derivatives in x:
 // mq1 phi' = x / phi, phi'' = c^2 r^2 / phi^3; mq3 phi' = 3 x s,

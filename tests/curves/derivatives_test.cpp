@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "curves/lagrange.hpp"
 #include "support/rbf_reference.hpp"
 
 namespace {
@@ -243,6 +244,8 @@ TEST(Derivatives, LagrangeAgainstLongDouble) {
     for (const std::vector<float>& t : nodeSets) {
         const int n = static_cast<int>(t.size());
         const std::vector<Point3> p = firstPoints(n);
+        std::vector<double> w(t.size());
+        lagrangeBarycentricWeights(t.data(), n, w.data());
         const LongCurve product = [&](long double u) {
             LongVector out{};
             for (int j = 0; j < n; ++j) {
@@ -260,7 +263,7 @@ TEST(Derivatives, LagrangeAgainstLongDouble) {
         };
         for (int k = 0; k <= 16; ++k) {
             const float u = t[0] + (t[n - 1] - t[0]) * static_cast<float>(k) / 16.0f;
-            const CurveJet jet = lagrangeJet(p.data(), t.data(), n, u);
+            const CurveJet jet = lagrangeJet(p.data(), t.data(), w.data(), n, u);
             std::array<LongVector, 2> want{};
             bool onNode = false;
             for (const float node : t) {
