@@ -123,6 +123,7 @@ web-bench: web
 	@scripts/install-deps.sh --web-test
 	node bench/web/web_bench.js $(WEB_BUILD)/site
 	node bench/web/plot_bench.js $(WEB_BUILD)/site
+	node bench/web/analysis_bench.js $(WEB_BUILD)/site
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(BENCH_BUILD)

@@ -320,6 +320,15 @@ void lagrangeCardinals(const float* t, int n, float u, double* values) {
     lagrangeWeights(t, n, c, w, u, values, 1);
 }
 
+void lagrangeBarycentricWeights(const float* t, int n, double* w) {
+    if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
+        return;
+    }
+    std::array<double, maxPoints> kept;
+    barycentricWeights(t, n, distanceScale(t, n), kept);
+    std::memcpy(w, kept.data(), sizeof(double) * static_cast<size_t>(n));
+}
+
 void sampleLagrangeCardinals(const float* t, int n, double* values) {
     if (n <= 0 || n > maxPoints || !nodesDistinct(t, n)) {
         return;

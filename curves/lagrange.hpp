@@ -30,6 +30,12 @@ Point3 evalLagrange(const Point3* points, const float* t, int n, float u);
 // n > 128; the nodes must be distinct.
 void sampleLagrangeCurve(const Point3* points, const float* t, int n, Point3* out);
 
+// The barycentric weights w[j] of the nodes t[0..n-1], as the drawn curve's
+// samples use them: 1 / prod over m != j of c (t[j] - t[m]), for a power of
+// two c near 4 / (spread of the nodes) that keeps the products in range; only
+// their ratios matter. Nothing for n outside 1..128 or nodes that are not distinct.
+void lagrangeBarycentricWeights(const float* t, int n, double* w);
+
 // The cardinal polynomials of the nodes t[0..n-1] at u: values[j] = l_j(u) =
 // prod over m != j of (u - t[m]) / (t[j] - t[m]), 1 at node j and 0 at the
 // others, in the barycentric form the curve's samples use. Nothing for n

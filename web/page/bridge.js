@@ -38,6 +38,8 @@ export function connect(Module) {
       const at = (pointer) => new Float64Array(Module.HEAPF64.buffer, pointer, count);
       return {u: at(Module._tessaveld_plot_u()), value: at(Module._tessaveld_plot_value())};
     },
+    // What the drawn curve is like (app/analysis), or null when none is drawn.
+    analysis: () => JSON.parse(text(Module._tessaveld_analysis())),
     // Window pixels (y down) of every control point as drawn, the view's turn included.
     pointPositions: () => JSON.parse(text(Module._tessaveld_point_positions())),
     // Opens a snapshot; the sentence saying why it was refused, or '' when it

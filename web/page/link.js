@@ -2,6 +2,13 @@
 // program's snapshot (replaced in place, not one history entry per event), and
 // opening an address with a fragment opens that snapshot.
 //
+// The page's own settings follow the snapshot as name=value pairs, each after
+// an '&' (the snapshot never holds one): #v1;...;end&comb=on. Only the pairs
+// that differ from their default are written, so an address with every
+// setting at its default is the snapshot alone, as before there were any; an
+// old link, or a pair that is missing or unknown, gives the default. Only the
+// snapshot goes to the program.
+//
 // The address is written once the event's frame is drawn, when the page is
 // idle: the browser's replaceState takes from a tenth of a millisecond to a
 // few, and the frame need not wait for it. A drag writes at most every
@@ -14,7 +21,41 @@ const idleWait = 100;
 const whenIdle = window.requestIdleCallback ||
   ((run) => setTimeout(run, 0));
 
-export function createLink(program) {
+// The page's settings: name in the address and its default. Adding one is a
+// row here and its rule where it is used.
+export const pageSettings = [
+  {name: 'comb', fallback: 'off'},
+  {name: 'joints', fallback: 'off'},
+  {name: 'hodograph', fallback: 'off'},
+  {name: 'curvature', fallback: 'off'},
+  {name: 'combscale', fallback: 'auto'},
+];
+
+// The fragment (without '#') as its snapshot and every setting's value.
+export function readFragment(fragment) {
+  const [snapshot, ...pairs] = fragment.split('&');
+  const values = Object.fromEntries(pageSettings.map((s) => [s.name, s.fallback]));
+  for (const pair of pairs) {
+    const at = pair.indexOf('=');
+    const name = at < 0 ? pair : pair.slice(0, at);
+    if (pageSettings.some((s) => s.name === name)) {
+      values[name] = decodeURIComponent(pair.slice(at + 1));
+    }
+  }
+  return {snapshot, values};
+}
+
+// The fragment of a snapshot and the settings' values.
+export function writeFragment(snapshot, values) {
+  const pairs = pageSettings.filter((s) => values[s.name] !== undefined &&
+      String(values[s.name]) !== s.fallback)
+    .map((s) => `&${s.name}=${encodeURIComponent(String(values[s.name]))}`);
+  return snapshot + pairs.join('');
+}
+
+// settings: values() gives the page's settings by name, apply(values) takes
+// them from an opened address; the default: none.
+export function createLink(program, settings = {values: () => ({}), apply: () => {}}) {
   const alert = document.getElementById('link-alert');
   const refusal = document.getElementById('link-refusal');
   let written = null;
@@ -26,7 +67,7 @@ export function createLink(program) {
     pending = false;
     if (program.ended) return;
     last = performance.now();
-    const text = program.snapshot();
+    const text = writeFragment(program.snapshot(), settings.values());
     if (text === written) return;
     history.replaceState(history.state, '', `#${text}`);
     written = text;
@@ -53,7 +94,13 @@ export function createLink(program) {
   function openAddress() {
     const text = location.hash.slice(1);
     if (text === '' || text === written) return false;
-    const sentence = program.open(text);
+    const {snapshot, values} = readFragment(text);
+    settings.apply(values);
+    if (snapshot === '' || snapshot === readFragment(written || '').snapshot) {
+      written = text;
+      return false;
+    }
+    const sentence = program.open(snapshot);
     if (sentence !== '') {
       refused(sentence);
       return false;

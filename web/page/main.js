@@ -4,6 +4,7 @@
 // shows what the program holds, the address takes the snapshot, and the undo
 // history takes a step when the snapshot changed.
 
+import {createAnalysis} from './analysis.js';
 import {connect} from './bridge.js';
 import {createControls} from './controls.js';
 import {createLink} from './link.js';
@@ -32,16 +33,29 @@ const plot = createPlot(program, {
   programCanvas: canvas,
   csvButton: document.getElementById('plot-csv'),
 });
+let link = null;
+const analysis = createAnalysis(program, {
+  layer: document.getElementById('analysis-layer'),
+  programCanvas: canvas,
+  plotCanvas: document.getElementById('plot-curvature'),
+  text: document.getElementById('analysis-text'),
+  holder: document.getElementById('analysis-controls'),
+  plot,
+}, () => link && link.schedule());
 // For tests and the bench: what the plot panel shows, and its update forced,
-// as after an edit of the knots or settings (the plot made afresh, read and drawn).
+// as after an edit of the knots or settings (the plot made afresh, read and
+// drawn); what the drawn curve is like, and what the comb and labels drew.
 window.tessaveld = Object.assign(window.tessaveld || {}, {
   plot: () => plot.current(),
   refreshPlot: () => {
     program.forgetPlot();
     plot.refresh();
   },
+  analysis: () => analysis.current(),
+  analysisDrawn: () => analysis.drawn(),
+  refreshAnalysis: () => analysis.show(),
 });
-const link = createLink(program);
+link = createLink(program, analysis.settings);
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');
 const undo = createUndo(program, () => {
@@ -63,6 +77,7 @@ function after(step) {
   if (!running) return;
   const state = panel.show();
   plot.show();
+  analysis.show();
   link.schedule();
   if (step) {
     undo.record();
@@ -91,6 +106,7 @@ function followAnimation() {
     }
     const state = panel.show();
     plot.show();
+    analysis.show();
     link.schedule();
     if (state.animating) {
       requestAnimationFrame(step);
@@ -121,6 +137,12 @@ window.addEventListener('keydown', (event) => {
     stepBack(event.shiftKey || event.key === 'y');
     return;
   }
+  // The page's own keys never reach the program.
+  if (analysis.handleKey(event)) {
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    return;
+  }
   if (!event.ctrlKey && !event.metaKey && !event.altKey) before();
 }, true);
 window.addEventListener('keydown', (event) => {
@@ -145,7 +167,7 @@ document.getElementById('copy-link').addEventListener('click', async () => {
 });
 // The canvas keeps its last frame (see web/native/post.js): the picture as shown.
 document.getElementById('save-picture').addEventListener('click', () => {
-  canvas.toBlob((blob) => {
+  analysis.picture().toBlob((blob) => {
     if (blob) download(blob, 'tessaveld.png');
   }, 'image/png');
 });

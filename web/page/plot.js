@@ -24,7 +24,7 @@ function colourOf(i, count) {
 }
 
 // Ticks at 1, 2 or 5 times a power of ten, about `wanted` of them.
-function ticks(lo, hi, wanted) {
+export function ticks(lo, hi, wanted) {
   if (!(hi > lo)) return [lo];
   const raw = (hi - lo) / wanted;
   const power = Math.pow(10, Math.floor(Math.log10(raw)));
@@ -36,7 +36,7 @@ function ticks(lo, hi, wanted) {
   return out;
 }
 
-function formatTick(v) {
+export function formatTick(v) {
   const a = Math.abs(v);
   if (a === 0) return '0';
   if (a >= 1e4 || a < 1e-3) return v.toExponential(0);
@@ -45,7 +45,7 @@ function formatTick(v) {
 
 // A canvas kept at the device's pixel density, so that the plot stays crisp
 // at every scale the page takes.
-function crisp(canvas) {
+export function crisp(canvas) {
   const ratio = window.devicePixelRatio || 1;
   const width = canvas.clientWidth;
   const height = canvas.clientHeight;
@@ -104,6 +104,7 @@ export function createPlot(program, elements) {
   const drawn = [];      // the screen path of each function, for picking
   const labelWidths = new Map();
   let ringed = false;    // a ring stands on the overlay
+  let joints = null;     // [{u, label}] of a B-spline's interior knots, when shown
 
   function valueRange(functions) {
     let lo = 0;
@@ -291,6 +292,13 @@ export function createPlot(program, elements) {
         ctx.moveTo(x, f.y0);
         ctx.lineTo(x, f.y0 - 8);
         if (m > 1) ctx.fillText(String(m), x, f.y0 - 9);
+        const joint = joints && joints.find((j) => j.u === k);
+        if (joint) {
+          ctx.save();
+          ctx.fillStyle = '#6a1b9a';
+          ctx.fillText(joint.label, x, f.y0 - 22);
+          ctx.restore();
+        }
       }
       ctx.stroke();
     }
@@ -544,5 +552,12 @@ export function createPlot(program, elements) {
     };
   }
 
-  return {show, current, refresh: () => { plot = null; show(); }};
+  // The labels of the joints at their knot ticks, or none (null).
+  function setJoints(list) {
+    if (JSON.stringify(list) === JSON.stringify(joints)) return;
+    joints = list;
+    if (plot) drawMain();
+  }
+
+  return {show, current, setJoints, refresh: () => { plot = null; show(); }};
 }
