@@ -125,7 +125,10 @@ async function opening(browser, url, text, count) {
     const framed = [];
     const redrawn = [];
     for (let i = 0; i < n + 2; ++i) {
-      Module._tessaveld_key(99);  // clear
+      // Cleared and drawn so, so that the link's first frame repeats nothing
+      // on the canvas and is drawn whole.
+      Module._tessaveld_key(99);
+      Module._tessaveld_redraw();
       gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
       const t0 = performance.now();
       const room = Module._tessaveld_text(bytes.length);
