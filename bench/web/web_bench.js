@@ -1,9 +1,12 @@
 // Frame times of the web page in headless Chromium (software WebGL), and what
 // the link costs:
-//   node bench/web/web_bench.js SITE_DIR [FRAMES]
+//   node bench/web/web_bench.js SITE_DIR [FRAMES] [NAME_PART]
+// With NAME_PART, only the scenarios whose names hold it, and no link costs.
 // Each frame is one redraw of the program's display and a read-back of one
-// pixel, which waits for the drawing to finish. Prints median and p99 per
-// scenario. Then, at 128 points: the page's own work on an event's path (the
+// pixel, which waits for the drawing to finish; while a construction runs, a
+// frame also takes the animation's step. Prints median and p99 per scenario,
+// and for the constructions over the family the first frame of their state
+// opened from its link. Then, at 128 points: the page's own work on an event's path (the
 // panel and the undo history's two snapshots), writing the address after it
 // (the snapshot, and history.replaceState with it), and opening a full link
 // to its first frame, in a running page and as a new page.
@@ -13,6 +16,7 @@ const {grid, launchBrowser, WebSession, serve} = require('../../tests/web/driver
 
 const site = path.resolve(process.argv[2] || 'build-web/site');
 const frames = Number(process.argv[3] || 300);
+const only = process.argv[4] || '';
 
 const scenarios = [
   {name: 'Bezier, 6 points', points: 6, keys: '4'},
@@ -20,21 +24,35 @@ const scenarios = [
   {name: 'Bezier, 128 points', points: 128, keys: '4'},
   {name: 'Bezier, 128 points, construction shown', points: 128, keys: '4m', pause: true},
   {name: 'Bezier, 128 points, family overlay', points: 128, keys: '4l'},
+  // De Casteljau's construction over every row of the family as well: seven
+  // constructions a frame.
+  {name: 'de Casteljau over the family, 128 points, paused', points: 128, keys: '4lm', pause: true,
+    linked: true},
+  {name: 'de Casteljau over the family, 128 points, running', points: 128, keys: '4lm',
+    running: true, linked: true},
 ];
 
-async function timeFrames(page, count) {
-  return page.evaluate((n) => {
+// A running construction takes one step a frame, from t = 0 through the frame
+// without it; at its end key m starts it again, outside the timing.
+async function timeFrames(page, count, running) {
+  return page.evaluate((n, run) => {
     const gl = Module.ctx;
     const pixel = new Uint8Array(4);
     const times = [];
-    for (let i = 0; i < n + 10; ++i) {
+    for (let i = 0; i < n + 10;) {
       const t0 = performance.now();
+      const stepped = !run || Module._tessaveld_animate();
       Module._tessaveld_redraw();
       gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
-      if (i >= 10) times.push(performance.now() - t0);
+      const t = performance.now() - t0;
+      if (!stepped) {
+        Module._tessaveld_key(109);
+        continue;
+      }
+      if (i++ >= 10) times.push(t);
     }
     return times;
-  }, count);
+  }, count, running);
 }
 
 const quantiles = (times) => {
@@ -107,7 +125,10 @@ async function opening(browser, url, text, count) {
     const framed = [];
     const redrawn = [];
     for (let i = 0; i < n + 2; ++i) {
-      Module._tessaveld_key(99);  // clear
+      // Cleared and drawn so, so that the link's first frame repeats nothing
+      // on the canvas and is drawn whole.
+      Module._tessaveld_key(99);
+      Module._tessaveld_redraw();
       gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
       const t0 = performance.now();
       const room = Module._tessaveld_text(bytes.length);
@@ -182,8 +203,9 @@ async function linkCosts(browser, url) {
   const server = await serve(site, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
   const browser = await launchBrowser();
-  console.log(`${'scenario'.padEnd(44)} ${'median ms'.padStart(10)} ${'p99 ms'.padStart(10)}`);
-  for (const s of scenarios) {
+  console.log(`${'scenario'.padEnd(50)} ${'median ms'.padStart(10)} ${'p99 ms'.padStart(10)}` +
+              ` ${'first frame from its link, median / p99 ms'}`);
+  for (const s of scenarios.filter((c) => c.name.includes(only))) {
     const web = new WebSession(browser, url);
     await web.open();
     for (const [x, y] of grid(s.points)) await web.click(x, y);
@@ -191,12 +213,21 @@ async function linkCosts(browser, url) {
     // Paused a little way into the construction.
     if (s.pause) await web.key('m');
     await web.move(790, 10);
-    const times = (await timeFrames(web.page, frames)).sort((a, b) => a - b);
+    // The state as a link would carry it; a running construction opens
+    // paused at the frame the link was taken.
+    const text = await web.page.evaluate(() => UTF8ToString(Module._tessaveld_snapshot(1)));
+    const times = (await timeFrames(web.page, frames, Boolean(s.running))).sort((a, b) => a - b);
     const at = (q) => times[Math.min(times.length - 1, Math.floor(q * times.length))];
-    console.log(`${s.name.padEnd(44)} ${at(0.5).toFixed(2).padStart(10)} ${at(0.99).toFixed(2).padStart(10)}`);
     await web.close();
+    let first = '';
+    if (s.linked) {
+      const open = await opening(browser, url, text, 10);
+      first = quantiles(open.framed);
+    }
+    console.log(`${s.name.padEnd(50)} ${at(0.5).toFixed(2).padStart(10)} ${at(0.99).toFixed(2).padStart(10)}` +
+                `${first}`);
   }
-  await linkCosts(browser, url);
+  if (!only) await linkCosts(browser, url);
   await browser.close();
   server.close();
 })();

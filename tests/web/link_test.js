@@ -242,4 +242,42 @@ async function undoRedo(browser, url) {
   await web.close();
 }
 
-module.exports = {roundTrips, hostileLinks, undoRedo};
+// The page sends no frame that repeats the one on the canvas, and holds back
+// the draws a frame shares with it until one differs. Pictures drawn that way
+// (a hover changing a marker early in the frame, then gone; a construction
+// resumed, which changes the frame after its first draws) are those of the
+// same state opened afresh from its link, whose first frame is sent whole.
+async function repeatedFrames(browser, url) {
+  const web = new WebSession(browser, url);
+  await web.open();
+  await enter(web);
+  await keys(web, '4l');
+  await paused(web);
+  const steps = [
+    ['paused over the family, a point hovered and left', async () => {
+      await web.move(hexagon[2][0], hexagon[2][1]);
+      await web.move(790, 10);
+    }],
+    ['resumed for a while and paused again', async () => {
+      await web.key('m');
+      await sleep(120);
+      await web.key('m');
+      await web.move(790, 10);
+    }],
+  ];
+  for (const [name, step] of steps) {
+    await step();
+    const href = await web.link();
+    const shown = await web.statePixels();
+    const again = new WebSession(browser, href);
+    await again.open();
+    const fresh = await again.statePixels();
+    check(`repeated frames, ${name}: the picture is that of its link opened afresh`,
+        shown.equals(fresh) && again.errors.length === 0, again.errors.join('; '));
+    await again.close();
+  }
+  check('repeated frames: no page error', web.errors.length === 0, web.errors.join('; '));
+  await web.close();
+}
+
+module.exports = {roundTrips, hostileLinks, undoRedo, repeatedFrames};

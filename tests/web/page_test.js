@@ -9,7 +9,7 @@ const {check, fail, failures} = require('./check.js');
 const {phoneSizes} = require('./touch_test.js');
 const {clickAccuracy} = require('./scale_test.js');
 const {controlsAsKeys, pictureAndLink, notice, keyboard} = require('./controls_test.js');
-const {roundTrips, hostileLinks, undoRedo} = require('./link_test.js');
+const {roundTrips, hostileLinks, undoRedo, repeatedFrames} = require('./link_test.js');
 const {plotPanel} = require('./plot_test.js');
 const {analysisPage} = require('./analysis_test.js');
 
@@ -318,7 +318,7 @@ async function randomMinute(browser, url) {
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
     controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo,
-    plotPanel, analysisPage, sameAsDesktop,
+    repeatedFrames, plotPanel, analysisPage, sameAsDesktop,
     traceAsDesktop];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.

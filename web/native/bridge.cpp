@@ -48,6 +48,17 @@ EMSCRIPTEN_KEEPALIVE void tessaveld_redraw() {
     onDisplay();
 }
 
+// One step of a running construction, as the idle callback takes it, so that
+// the frames of a running animation can be timed one by one; nothing while
+// the construction is paused or stopped. Returns 1 when it took a step.
+EMSCRIPTEN_KEEPALIVE int tessaveld_animate() {
+    if (!appState.animating) {
+        return 0;
+    }
+    onIdle();
+    return 1;
+}
+
 // What the panel shows, as one JSON object; "notice" is empty when there is
 // nothing to say.
 EMSCRIPTEN_KEEPALIVE const char* tessaveld_panel() {

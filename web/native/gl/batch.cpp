@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "web/native/gl/frame.hpp"
+
 namespace gllayer {
 
 namespace {
@@ -70,20 +72,26 @@ GLuint compileShader(GLenum kind, const char* source) {
 // Draws what the batch holds, in the order it was given.
 void flushBatch() {
     Context& c = context();
-    if (c.indices.empty()) {
-        c.batch.clear();
-        return;
+    if (!c.indices.empty()) {
+        frameDraw(c.batchMode, c.batch, c.indices);
     }
+    c.batch.clear();
+    c.indices.clear();
+}
+
+void drawNow(GLenum mode, const std::vector<DrawVertex>& vertices,
+             const std::vector<std::uint16_t>& indices) {
+    Context& c = context();
     prepareProgram(c);
     emscripten_glUseProgram(c.program);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, c.buffer);
     emscripten_glBufferData(GL_ARRAY_BUFFER,
-                            static_cast<GLsizeiptr>(c.batch.size() * sizeof(DrawVertex)),
-                            c.batch.data(), GL_STREAM_DRAW);
+                            static_cast<GLsizeiptr>(vertices.size() * sizeof(DrawVertex)),
+                            vertices.data(), GL_STREAM_DRAW);
     emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, c.indexBuffer);
     emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                            static_cast<GLsizeiptr>(c.indices.size() * sizeof(std::uint16_t)),
-                            c.indices.data(), GL_STREAM_DRAW);
+                            static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint16_t)),
+                            indices.data(), GL_STREAM_DRAW);
     const auto stride = static_cast<GLsizei>(sizeof(DrawVertex));
     emscripten_glEnableVertexAttribArray(static_cast<GLuint>(c.positionAttribute));
     emscripten_glVertexAttribPointer(static_cast<GLuint>(c.positionAttribute), 3, GL_FLOAT,
@@ -92,10 +100,8 @@ void flushBatch() {
     emscripten_glVertexAttribPointer(static_cast<GLuint>(c.colourAttribute), 4, GL_UNSIGNED_BYTE,
                                      GL_TRUE, stride,
                                      reinterpret_cast<const void*>(offsetof(DrawVertex, rgba)));
-    emscripten_glDrawElements(c.batchMode, static_cast<GLsizei>(c.indices.size()),
-                              GL_UNSIGNED_SHORT, nullptr);
-    c.batch.clear();
-    c.indices.clear();
+    emscripten_glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT,
+                              nullptr);
 }
 
 void dropBatch() {

@@ -4,8 +4,9 @@
 // and matrices, and the one context that holds GL's state and the batch
 // waiting for the GPU. The files: state.cpp (GL's state and matrices),
 // primitives.cpp (glBegin to glEnd: primitives into segments and
-// triangles), batch.cpp (triangles and lines into one draw) and mask.cpp
-// (long runs of wide segments rasterised on the processor).
+// triangles), batch.cpp (triangles and lines into one draw), mask.cpp
+// (long runs of wide segments rasterised on the processor) and frame.cpp (a
+// frame that repeats the one on the canvas is not sent again).
 
 #include <GL/gl.h>
 
@@ -41,6 +42,10 @@ struct DrawVertex {
 struct Vertex {
     float x, y, z, w;  // clip coordinates
     Colour colour;
+};
+
+struct Segment {
+    Vertex a, b;
 };
 
 struct Context {

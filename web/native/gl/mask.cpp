@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "web/native/gl/batch.hpp"
+#include "web/native/gl/frame.hpp"
 
 namespace gllayer {
 
@@ -24,10 +25,6 @@ namespace {
 // here instead, into a mask of the window, by the same parallelogram rule,
 // and drawn as the tiles of the window that hold masked pixels.
 constexpr std::size_t rasterisedRun = 2048;
-
-struct Segment {
-    Vertex a, b;
-};
 
 struct Run {
     std::vector<Segment> segments;
@@ -337,7 +334,9 @@ void widenCentres(Mask& m, int radius, int bottom, int top) {
               m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + end), std::uint8_t{0});
 }
 
-void drawRunThroughMask(const Run& run) {
+}  // namespace
+
+void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour, float width) {
     Context& c = context();
     const std::array<GLint, 4>& view = c.viewport;
     Mask& m = mask();
@@ -349,16 +348,16 @@ void drawRunThroughMask(const Run& run) {
         return (v.y / v.w + 1.0f) * 0.5f * static_cast<float>(view[3]);
     };
     Bounds b{m.width, -1, m.height, -1};
-    for (const Segment& s : run.segments) {
-        rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
-                         run.width, b);
+    for (const Segment& s : segments) {
+        rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b), width,
+                         b);
     }
     if (b.right < b.left) {
         return;
     }
     const int bottom = b.bottom;
     const int top = b.top;
-    widenCentres(m, std::max(0, centreRadius(run.width)), bottom, top);
+    widenCentres(m, std::max(0, centreRadius(width)), bottom, top);
     const std::size_t rowStart =
         static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -411,8 +410,8 @@ void drawRunThroughMask(const Run& run) {
         emscripten_glDisableVertexAttribArray(static_cast<GLuint>(c.colourAttribute));
     }
     const auto level = [](float v) { return static_cast<float>(colourByte(v)) / 255.0f; };
-    emscripten_glUniform4f(m.colourUniform, level(run.colour.r), level(run.colour.g),
-                           level(run.colour.b), level(run.colour.a));
+    emscripten_glUniform4f(m.colourUniform, level(colour.r), level(colour.g), level(colour.b),
+                           level(colour.a));
     emscripten_glUniform2f(m.sizeUniform, static_cast<float>(m.width),
                            static_cast<float>(m.height));
     emscripten_glUniform2f(m.originUniform, static_cast<float>(view[0]),
@@ -425,8 +424,6 @@ void drawRunThroughMask(const Run& run) {
     emscripten_glDisable(GL_BLEND);
     emscripten_glBlendFunc(c.blendSource, c.blendDestination);
 }
-
-}  // namespace
 
 void endRun() {
     Run& pending = pendingRun();
@@ -441,7 +438,7 @@ void endRun() {
         // rasterised here.
         flushBatch();
         emscripten_glFlush();
-        drawRunThroughMask(run);
+        frameMaskedRun(run.segments, run.colour, run.width);
     } else {
         for (const Segment& s : run.segments) {
             emitQuad(s.a, s.b, run.width);

@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "web/native/gl/batch.hpp"
+#include "web/native/gl/frame.hpp"
 #include "web/native/gl/layer.hpp"
 #include "web/native/gl/mask.hpp"
 
@@ -91,6 +92,7 @@ void setCapability(GLenum cap, bool on) {
     if (cap == GL_BLEND) {
         endRun();
         flushBatch();
+        forgetFrame();
         if (on) {
             emscripten_glEnable(cap);
         } else {
@@ -259,11 +261,13 @@ void glLineWidth(GLfloat width) {
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     endRun();
     flushBatch();
+    forgetFrame();
     context().viewport = {x, y, width, height};
     emscripten_glViewport(x, y, width, height);
 }
 
 void glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    forgetFrame();
     emscripten_glClearColor(r, g, b, a);
 }
 
@@ -271,18 +275,20 @@ void glClear(GLbitfield mask) {
     // What was drawn before the clear is wiped by it: dropped, not drawn.
     dropRun();
     dropBatch();
-    emscripten_glClear(mask);
+    openFrame(mask);
 }
 
 void glFlush() {
     endRun();
     flushBatch();
+    closeFrame();
     emscripten_glFlush();
 }
 
 void glFinish() {
     endRun();
     flushBatch();
+    closeFrame();
     emscripten_glFinish();
 }
 
@@ -302,6 +308,7 @@ GLboolean glIsEnabled(GLenum cap) {
 void glBlendFunc(GLenum source, GLenum destination) {
     endRun();
     flushBatch();
+    forgetFrame();
     context().blendSource = source;
     context().blendDestination = destination;
     emscripten_glBlendFunc(source, destination);
