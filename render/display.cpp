@@ -124,6 +124,10 @@ void keepFrameMemory() {
 #endif
 }
 
+bool knotHandlesShown(CurveMode mode) {
+    return mode == CurveMode::Lagrange || mode == CurveMode::Bezier || mode == CurveMode::Bspline;
+}
+
 void drawParameterBar() {
     const AppState& s = appState;
     const float right = static_cast<float>(s.windowWidth) - barMargin;
@@ -133,8 +137,7 @@ void drawParameterBar() {
     glVertex3f(right, barMargin, 0.0f);
     glEnd();
 
-    if (s.curveMode != CurveMode::Lagrange && s.curveMode != CurveMode::Bezier &&
-        s.curveMode != CurveMode::Bspline) {
+    if (!knotHandlesShown(s.curveMode)) {
         return;
     }
     MarkerRun run;

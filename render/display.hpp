@@ -13,6 +13,10 @@ void onDisplay();
 // of returning it to the system; call once at start-up, before the window.
 void keepFrameMemory();
 
+// Whether the parameter bar shows the knot handles: in the Lagrange, Bezier
+// and B-spline modes.
+bool knotHandlesShown(CurveMode mode);
+
 // Parameter bar line at y = 25 in the current colour, then (in the Lagrange,
 // Bezier and B-spline modes) the knot handles and the animation marker.
 void drawParameterBar();
