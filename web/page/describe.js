@@ -57,8 +57,10 @@ function changes(a, b) {
 
   const [ka, kb] = [a.figure.knots, b.figure.knots];
   const modeSame = a.panel.mode === b.panel.mode && a.panel.degree === b.panel.degree;
+  // A knot drag moves one handle, but the knots all follow it onto 0 .. 1.
+  const [ha, hb] = [a.figure.bar, b.figure.bar];
   if (modeSame && ka.length === kb.length && pa.length === pb.length) {
-    const moved = kb.map((v, k) => k).filter((k) => kb[k] !== ka[k]);
+    const moved = hb.map((v, k) => k).filter((k) => hb[k] !== ha[k]);
     if (moved.length === 1) said.push(`Knot ${ordinal(moved[0])} at ${kb[moved[0]]}.`);
   }
   if (!modeSame || (a.panel.basis !== b.panel.basis && b.panel.mode === 'RBF')) {
@@ -104,8 +106,10 @@ function underPhrase(taken) {
 // plot() giving what the plot panel shows.
 export function createDescribe(program, elements) {
   const {summary, live, button, account, plot} = elements;
-  let base = null;          // the reading the last sentence was made from
+  let start = null;         // the reading at the start of the event or gesture
+  let spoken = null;        // the reading the last sentence of a gesture was made from
   let cursor = null;        // the keyboard's cursor, window pixels, once placed
+  let under = null;         // what the last sentence said lies under it
   let lastSaid = 0;
   let pending = null;       // a sentence waiting for the quiet time to pass
   let timer = null;
@@ -157,13 +161,16 @@ export function createDescribe(program, elements) {
     if (summary.textContent !== text) summary.textContent = text;
   }
 
+  // Before an event: the reading the step's sentence starts from.
   function takeIn() {
-    if (program.ended) return;
-    if (base === null) base = read();
+    if (program.ended || start !== null) return;
+    start = read();
+    spoken = start;
   }
 
-  // After an event; `step` when it ended what the user did. Moves on the way
-  // (a drag, a hover) are spoken and described at most every quiet time.
+  // After an event; `step` when it ended what the user did, which is then
+  // said whole. Moves on the way (a drag, a hover) are spoken and described
+  // at most every quiet time.
   let waiting = null;
   function show(step) {
     if (program.ended) return;
@@ -185,15 +192,17 @@ export function createDescribe(program, elements) {
     if (program.ended) return;
     const now = read();
     describe(now);
-    if (base !== null) {
-      const said = changes(base, now);
+    if (step) {
+      if (start !== null) say(changes(start, now).join(' '), true);
+      start = null;
+      spoken = null;
+    } else if (spoken !== null) {
+      const said = changes(spoken, now);
       if (said.length > 0) {
-        say(said.join(' '), step);
-        base = now;
+        say(said.join(' '));
+        spoken = now;
       }
     }
-    if (step) base = null;
-    else if (base !== null) base = now;
   }
 
   // The keyboard's cursor stands at c; `jumped` when a key put it onto a
@@ -206,10 +215,10 @@ export function createDescribe(program, elements) {
     const what = underPhrase(taken);
     if (jumped) {
       say(`Cursor on ${what} at ${at([taken.x, taken.y])}.`, true);
-    } else if (what !== cursor.said) {
+    } else if (what !== under) {
       say(`Over ${what}.`);
     }
-    cursor.said = what;
+    under = what;
   }
 
   // --- the account ---

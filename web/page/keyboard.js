@@ -137,6 +137,8 @@ export function attachKeyboard(program, canvas, mark, hooks, tell) {
 
   function handle(event) {
     if (event.ctrlKey || event.metaKey) return false;
+    // Shift for the arrows' big step ends nothing: a hold stays one gesture.
+    if (held && (event.key === 'Shift' || event.key === 'Alt')) return true;
     const arrow = arrows[event.key];
     if (arrow && event.altKey) {
       if (!held) turn(arrow);

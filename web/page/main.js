@@ -129,9 +129,12 @@ Module.traceWritten = panel.showTrace;
 // The window by keyboard: its listener comes before every other, so that a
 // key it acts on reaches neither the program nor the page's own listeners.
 canvas.setAttribute('aria-keyshortcuts', windowShortcuts);
-attachKeyboard(program, canvas, document.getElementById('key-cursor'),
+const keyboard = attachKeyboard(program, canvas, document.getElementById('key-cursor'),
     {begin: before, moved: () => after(false), end: () => after(true)},
     {cursor: describe.cursor, say: describe.say});
+
+// For tests: where the keyboard's cursor stands, window pixels (y down), or null.
+window.tessaveld.keyCursor = () => keyboard.cursor;
 
 // The window's colours: the program's own, or high contrast. The viewer's
 // need, not the figure's: kept on this device, never in the link.
