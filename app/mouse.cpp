@@ -59,6 +59,8 @@ int validPointCount() {
     return n < maxPoints ? n : maxPoints;
 }
 
+}  // namespace
+
 int findPoint(int x, int y) {
     const int n = validPointCount();
     for (int i = 0; i < n; ++i) {
@@ -92,6 +94,8 @@ int findHandle(int x, int y) {
     }
     return found;
 }
+
+namespace {
 
 // A handle with neighbours on both sides; the first and last never move.
 bool isDraggableKnot(int k) {

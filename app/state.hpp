@@ -16,10 +16,6 @@
 
 // Edge of a marker cube in pixels, and the half-width of a hit square.
 constexpr int markerSize = 8;
-// Colour components that the drawing code combines in different orders.
-constexpr float toneA = 0.3f;
-constexpr float toneB = 0.5f;
-constexpr float toneC = 0.1f;
 // Number of degree-reduced polygons in the family overlay, and the weight
 // exponent alpha of each: from nearly -1 (the ends count most) to 99 (only
 // the middle counts).

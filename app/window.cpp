@@ -16,6 +16,7 @@
 #include "font/font_module.hpp"
 #include "font/vector_font.hpp"
 #include "render/display.hpp"
+#include "render/palette.hpp"
 
 namespace {
 
@@ -80,7 +81,8 @@ constexpr MenuItem menuEntries[] = {
 }  // namespace
 
 void onReshape(int width, int height) {
-    glClearColor(0.85f, 0.85f, 0.85f, 1.0f);
+    const Rgb& background = activePalette().background;
+    glClearColor(background.r, background.g, background.b, 1.0f);
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

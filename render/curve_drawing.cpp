@@ -6,21 +6,15 @@
 
 #include "app/state.hpp"
 #include "render/markers.hpp"
+#include "render/palette.hpp"
 
 namespace {
 
-// The dark red of the Lagrange, B-spline and RBF curves.
-constexpr float curveRed = toneA;
 // Intervals of the RBF curve over its centre range.
 constexpr int rbfCurveSegments = 128;
 // Line widths of the family overlay and of everything else.
 constexpr float familyLineWidth = 0.5f;
 constexpr float sceneLineWidth = 3.0f;
-// The family's reds grow lighter by 1/12 per row from (0.25, 0, 0).
-constexpr float familyGradeStep = 12.0f;
-constexpr float familyRedBase = 0.25f;
-constexpr float spreadRed = 1.0f;
-constexpr float spreadGreenBlue = 0.125f;
 
 void vertex(const Point3& p) {
     glVertex3f(p.x, p.y, p.z);
@@ -57,7 +51,7 @@ void drawLagrangeCurve(const Point3* points, const float* t, int n, float u) {
     }
     std::array<Point3, lagrangeCurveSamples> samples;
     sampleLagrangeCurve(points, t, n, samples.data());
-    glColor3f(curveRed, 0.0f, 0.0f);
+    setCurrentColour(activePalette().curve);
     strip(samples);
     drawNevilleConstruction(nevilleConstruction(points, t, n, u));
 }
@@ -107,7 +101,7 @@ void drawBsplineCurve(const BsplineView& curve, float u) {
     }
     std::array<Point3, bsplineCurveSamples> samples;
     sampleBsplineCurve(curve, samples.data());
-    glColor3f(curveRed, 0.0f, 0.0f);
+    setCurrentColour(activePalette().curve);
     strip(samples);
     drawBsplineMarker(curve, u);
 }
@@ -118,7 +112,7 @@ void drawRbfCurve(const RbfCoefficients& coefficients, const float* centres, int
     if (n <= 0 || !rbfSystemFits(n, degree)) {
         return;
     }
-    glColor3f(curveRed, 0.0f, 0.0f);
+    setCurrentColour(activePalette().curve);
     glBegin(GL_LINE_STRIP);
     for (int k = 0; k <= rbfCurveSegments; ++k) {
         const float u = (centres[n - 1] - centres[0]) * static_cast<float>(k) /
@@ -132,17 +126,19 @@ void drawComparisonPolygon(const Point3* points, int count, float x) {
     if (count <= 0) {
         return;
     }
-    glColor3f(1.0f, 0.0f, 0.0f);
+    setCurrentColour(activePalette().comparison);
     drawLineStrip(points, count);
     drawBezierCurve(points, count, x);
     drawHighlightMarkers(points, count);
 }
 
 void drawFamily(const ControlPolygon* family, int rows, int count, float x) {
+    const Palette& palette = activePalette();
     glLineWidth(familyLineWidth);
     for (int i = 0; i < rows; ++i) {
-        const float grade = static_cast<float>(i) / familyGradeStep;
-        glColor3f(grade + familyRedBase, grade, grade);
+        // More rows than graded colours take the last one.
+        setCurrentColour(
+            palette.family[static_cast<std::size_t>(i < familyRowCount ? i : familyRowCount - 1)]);
         drawLineStrip(family[i].data(), count);
         drawBezierCurve(family[i].data(), count, x);
     }
@@ -150,7 +146,7 @@ void drawFamily(const ControlPolygon* family, int rows, int count, float x) {
     // in one primitive (a batch of its own per segment would cost a draw each).
     if (rows > 0 && count >= 1) {
         glBegin(GL_LINES);
-        glColor3f(spreadRed, spreadGreenBlue, spreadGreenBlue);
+        setCurrentColour(palette.familySpread);
         for (int j = 0; j < count; ++j) {
             vertex(family[0][j]);
             vertex(family[rows - 1][j]);

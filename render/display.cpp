@@ -14,6 +14,7 @@
 #include "curves/parameters.hpp"
 #include "render/curve_drawing.hpp"
 #include "render/markers.hpp"
+#include "render/palette.hpp"
 
 namespace {
 
@@ -171,7 +172,7 @@ void onDisplay() {
     glRotatef(turn.degreesY, 0.0f, 1.0f, 0.0f);
     glTranslatef(-turn.centreX, -turn.centreY, 0.0f);
 
-    glColor3f(toneA, toneB, toneC);
+    setCurrentColour(activePalette().sceneLead);
     drawMarkers(s.controlPoints.data(), s.pointCount);
     if (s.activePoint >= 0 && s.activePoint < s.pointCount) {
         const Point3& p = s.controlPoints[s.activePoint];
@@ -186,7 +187,7 @@ void onDisplay() {
         drawFamilyOverlay();
     }
 
-    glColor3f(toneB, toneA, toneC);
+    setCurrentColour(activePalette().bezierCurve);
     switch (s.curveMode) {
         case CurveMode::Lagrange:
             drawLagrangeCurve();

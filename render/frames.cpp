@@ -7,6 +7,7 @@
 #include "render/curve_drawing.hpp"
 #include "render/display.hpp"
 #include "render/markers.hpp"
+#include "render/palette.hpp"
 #include "render/status_line.hpp"
 
 namespace {
@@ -35,9 +36,9 @@ void drawRbfFrame(PolygonView entered, PolygonView before, PolygonView after) {
     if (entered.count > 0) {
         drawLineStrip(entered.points, entered.count);
     }
-    glColor3f(toneB, toneC, toneA);
+    setCurrentColour(activePalette().levelBefore);
     drawLineStrip(before.points, before.count);
-    glColor3f(toneC, toneB, toneA);
+    setCurrentColour(activePalette().rbfLevelAfter);
     drawLineStrip(after.points, after.count);
     finishFrame();
 }
@@ -48,9 +49,9 @@ void drawFourPointFrame(bool closedEntered, PolygonView entered, PolygonView bef
     if (entered.count > 0) {
         drawPlanar(closedEntered ? GL_LINE_LOOP : GL_LINE_STRIP, entered);
     }
-    glColor3f(toneB, toneC, toneA);
+    setCurrentColour(activePalette().levelBefore);
     drawPlanar(GL_LINE_STRIP, before);
-    glColor3f(toneC, toneA, toneB);
+    setCurrentColour(activePalette().fourPointAfter);
     drawPlanar(GL_LINE_STRIP, after);
     if (closedEntered) {
         drawStatusLine();
@@ -80,13 +81,13 @@ void drawSubdivisionFrame(SubdivisionScheme scheme, PolygonView entered, Polygon
 
 void drawKnotInsertionFrame(PolygonView before, PolygonView after) {
     startFrame();
-    glColor3f(toneB, toneC, toneA);
+    setCurrentColour(activePalette().levelBefore);
     drawLineStrip(before.points, before.count);
-    glColor3f(toneA, toneB, toneC);
+    setCurrentColour(activePalette().insertionMarkers);
     drawMarkers(after.points, after.count);
-    glColor3f(toneC, toneA, toneB);
+    setCurrentColour(activePalette().fourPointAfter);
     drawLineStrip(after.points, after.count);
-    glColor3f(toneB, toneA, toneC);
+    setCurrentColour(activePalette().bezierCurve);
     drawBsplineCurve();
     drawParameterBar();
     finishFrame();

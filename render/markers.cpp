@@ -6,15 +6,11 @@
 #include <cstddef>
 
 #include "app/state.hpp"
+#include "render/palette.hpp"
 
 namespace {
 
 constexpr float highlightEdge = markerSize * 3.0f / 4.0f;
-
-// The markers' colours.
-constexpr GLfloat grey[3] = {0.5f, 0.5f, 0.5f};
-constexpr GLfloat blue[3] = {0.0f, 0.0f, 1.0f};
-constexpr GLfloat red[3] = {1.0f, 0.0f, 0.0f};
 
 // The marker cube, face by face: each face lists its corners (signs of the
 // half edge) counter-clockwise seen from outside, starting at the corner that
@@ -64,11 +60,11 @@ void cubeCorner(const float* corner, float half, const Point3& centre) {
 // changes no pixel. The colour is set inside the primitive: set between
 // primitives it would end the renderer's batch. It stays the current colour
 // afterwards, as if set just before.
-void solidCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
+void solidCubes(const Point3* centres, int count, float edge, const Rgb& colour) {
     const float half = edge / 2.0f;
     const VisibleFaces visible = facesTowardsViewer();
     glBegin(GL_TRIANGLES);
-    glColor3fv(colour);
+    setCurrentColour(colour);
     for (int i = 0; i < count; ++i) {
         for (int k = 0; k < cubeFaceCount; ++k) {
             if (!visible[static_cast<std::size_t>(k)]) {
@@ -92,10 +88,10 @@ void solidCubes(const Point3* centres, int count, float edge, const GLfloat (&co
 // pixel of a wide line, so an edge drawn once would lose a corner pixel or
 // two. The wire is drawn over the solids without a depth test, so the far
 // edges show too.
-void wireCubes(const Point3* centres, int count, float edge, const GLfloat (&colour)[3]) {
+void wireCubes(const Point3* centres, int count, float edge, const Rgb& colour) {
     const float half = edge / 2.0f;
     glBegin(GL_LINES);
-    glColor3fv(colour);
+    setCurrentColour(colour);
     for (int i = 0; i < count; ++i) {
         for (const CubeFace& f : cubeFaces) {
             for (int k = 0; k < 4; ++k) {
@@ -134,17 +130,19 @@ void drawMarkers(const Point3* centres, int count) {
     if (count <= 0) {
         return;
     }
-    solidCubes(centres, count, markerSize, grey);
-    wireCubes(centres, count, markerSize + 1, blue);
+    const Palette& p = activePalette();
+    solidCubes(centres, count, markerSize, p.markerCore);
+    wireCubes(centres, count, markerSize + 1, p.markerWire);
 }
 
 void drawHighlightMarkers(const Point3* centres, int count) {
     if (count <= 0) {
         return;
     }
-    solidCubes(centres, count, highlightEdge, red);
-    wireCubes(centres, count, highlightEdge + 0.25f, grey);
-    glColor3fv(red);
+    const Palette& p = activePalette();
+    solidCubes(centres, count, highlightEdge, p.highlightCore);
+    wireCubes(centres, count, highlightEdge + 0.25f, p.highlightWire);
+    setCurrentColour(p.highlightCore);
 }
 
 void drawMarker(float x, float y, float z) {

@@ -7,6 +7,7 @@
 
 #include "app/state.hpp"
 #include "font/string_draw.hpp"
+#include "render/palette.hpp"
 
 namespace {
 
@@ -33,7 +34,7 @@ void drawField(int slot, const char* text) {
 }  // namespace
 
 void drawStatusLine() {
-    glColor3f(toneA, toneB, toneC);
+    setCurrentColour(activePalette().statusText);
     char text[textBufferSize];
     std::snprintf(text, sizeof text, "n=%d,", appState.pointCount);
     drawField(countSlot, text);

@@ -42,9 +42,9 @@ for p in "${packages[@]}"; do
     fi
 done
 web_modules() {
-    # puppeteer-core at the version the lockfile pins; it drives Debian's
+    # puppeteer-core and axe-core at the versions the lockfile pins; the first drives Debian's
     # chromium and never downloads a browser of its own.
-    if [ "${1:-}" = "--web-test" ] && [ ! -d "$(dirname "$0")/../tests/web/node_modules/puppeteer-core" ]; then
+    if [ "${1:-}" = "--web-test" ] && { [ ! -d "$(dirname "$0")/../tests/web/node_modules/puppeteer-core" ] || [ ! -d "$(dirname "$0")/../tests/web/node_modules/axe-core" ]; }; then
         (cd "$(dirname "$0")/../tests/web" && npm ci --no-audit --no-fund)
     fi
 }

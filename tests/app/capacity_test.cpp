@@ -21,7 +21,7 @@
 namespace {
 
 // Colour the RBF and B-spline drawers set for their curve.
-constexpr tvtest::Rgb curveRed{0.3f, 0.0f, 0.0f};
+constexpr Rgb curveRed{0.3f, 0.0f, 0.0f};
 // The parameter bar runs from 25 to 775 in the 800-pixel window.
 constexpr double barLeft = 25.0;
 constexpr double barLength = 750.0;

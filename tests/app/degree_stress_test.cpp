@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int presses = 200;
-constexpr tvtest::Rgb curveRed{0.3f, 0.0f, 0.0f};
+constexpr Rgb curveRed{0.3f, 0.0f, 0.0f};
 
 void keys(const std::string& sequence) {
     for (char c : sequence) {

@@ -43,11 +43,11 @@ std::string repeat(char c, int n) {
 
 TEST_F(CurveDrawingTest, BezierCurveThenDeCasteljauInTheCallersColour) {
     const Point3 p[4] = {{100, 100, 0}, {200, 500, 0}, {500, 500, 0}, {600, 100, 0}};
-    glColor3f(toneB, toneA, toneC);
+    glColor3f(0.5f, 0.3f, 0.1f);
     const DrawnScene scene = drawnBy([&] { drawBezierCurve(p, 4, 0.5f); });
     // 129 samples, then the levels of 3, 2 and 1 points: two segments, one, none.
     ASSERT_EQ(scene.order, repeat('l', 128 + 3) + "m");
-    const Rgb caller{toneB, toneA, toneC};
+    const Rgb caller{0.5f, 0.3f, 0.1f};
     for (const FbItem& l : scene.lines) {
         EXPECT_TRUE(hasColour(l.vertices[0], caller));
     }
@@ -157,7 +157,7 @@ TEST_F(CurveDrawingTest, BsplineSamplesTheDomainAndMarksTheAnimation) {
     setPolygon(pts, {0, 0, 0, 1, 2, 3, 3, 3});
     appState.polyDegree = 2;
     appState.animT = 0.5f;
-    glColor3f(toneB, toneA, toneC);
+    glColor3f(0.5f, 0.3f, 0.1f);
     const DrawnScene scene = drawnBy([] { drawBsplineCurve(); });
     ASSERT_EQ(scene.order, std::string(127, 'l') + "m");
     for (int k = 0; k < 127; ++k) {
@@ -186,7 +186,7 @@ TEST_F(CurveDrawingTest, RbfCurveThroughItsPoints) {
     appState.rbfStatus = solveRbf(appState.controlPoints.data(), appState.knots.data(), 3, 1,
                                   BasisKind::Mq1, 1.0f, appState.rbfCoefficients);
     ASSERT_EQ(appState.rbfStatus, RbfSolveStatus::Solved);
-    glColor3f(toneB, toneA, toneC);
+    glColor3f(0.5f, 0.3f, 0.1f);
     const DrawnScene scene = drawnBy([] { drawRbfCurve(); });
     // 129 samples over the centre range, no marker.
     ASSERT_EQ(scene.order, std::string(128, 'l'));

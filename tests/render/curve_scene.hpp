@@ -23,7 +23,6 @@ using tvtest::FbItem;
 using tvtest::FbKind;
 using tvtest::FbVertex;
 using tvtest::hasColour;
-using tvtest::Rgb;
 
 constexpr Rgb curveRed{0.3f, 0.0f, 0.0f};
 constexpr Rgb markerBlue{0.0f, 0.0f, 1.0f};

@@ -19,7 +19,6 @@ using tvtest::FbItem;
 using tvtest::FbKind;
 using tvtest::FbVertex;
 using tvtest::hasColour;
-using tvtest::Rgb;
 
 int countPolygons(const std::vector<FbItem>& items, Rgb c) {
     int n = 0;

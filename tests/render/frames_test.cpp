@@ -23,7 +23,6 @@ using tvtest::captureFeedback;
 using tvtest::FbItem;
 using tvtest::FbVertex;
 using tvtest::hasColour;
-using tvtest::Rgb;
 
 constexpr Rgb white{1, 1, 1};
 constexpr Rgb oldTone{0.5f, 0.1f, 0.3f};
@@ -139,16 +138,16 @@ TEST_F(FrameTest, Unr4FrameEndsWithTheStatusLine) {
     // The status line sets its own colour; the D-D frame leaves the refined tone.
     std::array<float, 4> colour{};
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
-    EXPECT_NEAR(colour[0], toneA, 1e-6);
-    EXPECT_NEAR(colour[1], toneB, 1e-6);
-    EXPECT_NEAR(colour[2], toneC, 1e-6);
+    EXPECT_NEAR(colour[0], 0.3f, 1e-6);
+    EXPECT_NEAR(colour[1], 0.5f, 1e-6);
+    EXPECT_NEAR(colour[2], 0.1f, 1e-6);
 
     SetUp();
     dd();
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
-    EXPECT_NEAR(colour[0], toneC, 1e-6);
-    EXPECT_NEAR(colour[1], toneA, 1e-6);
-    EXPECT_NEAR(colour[2], toneB, 1e-6);
+    EXPECT_NEAR(colour[0], 0.1f, 1e-6);
+    EXPECT_NEAR(colour[1], 0.3f, 1e-6);
+    EXPECT_NEAR(colour[2], 0.5f, 1e-6);
 }
 
 TEST_F(FrameTest, Nr4DrawsNothingAndEmptyEnteredPolygonIsSkipped) {

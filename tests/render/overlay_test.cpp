@@ -20,7 +20,6 @@ using tvtest::FbItem;
 using tvtest::FbKind;
 using tvtest::FbVertex;
 using tvtest::hasColour;
-using tvtest::Rgb;
 
 constexpr Rgb red{1, 0, 0};
 constexpr Rgb grey{0.5f, 0.5f, 0.5f};

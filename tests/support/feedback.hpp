@@ -3,6 +3,8 @@
 #include <functional>
 #include <vector>
 
+#include "render/palette.hpp"
+
 namespace tvtest {
 
 // A vertex as the rasteriser receives it: window coordinates and RGBA colour.
@@ -17,11 +19,6 @@ struct FbItem {
     FbKind kind;
     std::vector<FbVertex> vertices;
     float passThrough = 0.0f;
-};
-
-// An RGB colour as the tests write them.
-struct Rgb {
-    float r, g, b;
 };
 
 // Whether a vertex carries colour c (to within the 8-bit rounding of a framebuffer).

@@ -42,6 +42,17 @@ export function connect(Module) {
     analysis: () => JSON.parse(text(Module._tessaveld_analysis())),
     // Window pixels (y down) of every control point as drawn, the view's turn included.
     pointPositions: () => JSON.parse(text(Module._tessaveld_point_positions())),
+    // What a left press at window pixel (x, y) would take ({handle, point},
+    // -1 for none) and the place in the program's coordinates (y up).
+    under: (x, y) => JSON.parse(text(Module._tessaveld_under(x, y))),
+    // Where the next (step 1) or previous (-1) point, or knot handle, lies
+    // that a press takes, from the one at (x, y): {x, y, index} or null.
+    next: (x, y, handles, step) =>
+      JSON.parse(text(Module._tessaveld_next(x, y, handles ? 1 : 0, step))),
+    // The figure's numbers: points, where they are drawn, knots, the turn, overlays.
+    figure: () => JSON.parse(text(Module._tessaveld_figure())),
+    // The window's palette: the program's own (false) or high contrast (true).
+    palette: (high) => Module._tessaveld_palette(high ? 1 : 0),
     // Opens a snapshot; the sentence saying why it was refused, or '' when it
     // was applied. Whatever the text holds goes to the program's reader as it
     // is, its length given, so that no byte of it is lost or added here.

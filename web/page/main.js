@@ -7,6 +7,8 @@
 import {createAnalysis} from './analysis.js';
 import {connect} from './bridge.js';
 import {createControls} from './controls.js';
+import {createDescribe} from './describe.js';
+import {attachKeyboard, windowShortcuts} from './keyboard.js';
 import {createLink} from './link.js';
 import {createPanel, download} from './panel.js';
 import {createPlot} from './plot.js';
@@ -55,6 +57,13 @@ window.tessaveld = Object.assign(window.tessaveld || {}, {
   analysisDrawn: () => analysis.drawn(),
   refreshAnalysis: () => analysis.show(),
 });
+const describe = createDescribe(program, {
+  summary: document.getElementById('figure-summary'),
+  live: document.getElementById('figure-live'),
+  button: document.getElementById('describe'),
+  account: document.getElementById('figure-account'),
+  plot: () => plot.current(),
+});
 link = createLink(program, analysis.settings);
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');
@@ -68,7 +77,9 @@ let running = false;
 
 // Before an event.
 function before() {
-  if (running) undo.takeIn();
+  if (!running) return;
+  undo.takeIn();
+  describe.takeIn();
 }
 
 // After an event; `step` for one that ends what the user did (a key, a
@@ -83,6 +94,7 @@ function after(step) {
     undo.record();
     panel.showTrace();
   }
+  describe.show(step);
   if (state.animating) followAnimation();
 }
 
@@ -119,12 +131,51 @@ function followAnimation() {
 
 function stepBack(forward) {
   if (!running) return;
-  if (forward ? undo.redo() : undo.undo()) after(false);
+  describe.takeIn();
+  if (forward ? undo.redo() : undo.undo()) {
+    after(false);
+    describe.show(true);
+  }
 }
 
 const controls = createControls(program, act);
 Module.addMenuButton = controls.addMenuButton;
 Module.traceWritten = panel.showTrace;
+
+// The window by keyboard: its listener comes before every other, so that a
+// key it acts on reaches neither the program nor the page's own listeners.
+canvas.setAttribute('aria-keyshortcuts', windowShortcuts);
+const keyboard = attachKeyboard(program, canvas, document.getElementById('key-cursor'),
+    {begin: before, moved: () => after(false), end: () => after(true)},
+    {cursor: describe.cursor, say: describe.say});
+
+// For tests: where the keyboard's cursor stands, window pixels (y down), or null.
+window.tessaveld.keyCursor = () => keyboard.cursor;
+
+// The window's colours: the program's own, or high contrast. The viewer's
+// need, not the figure's: kept on this device, never in the link.
+const contrastKey = 'tessaveld.highContrast';
+const contrastButton = document.getElementById('high-contrast');
+function storedContrast() {
+  try {
+    return localStorage.getItem(contrastKey) === '1';
+  } catch (e) {
+    return false;
+  }
+}
+function useContrast(high) {
+  contrastButton.setAttribute('aria-pressed', String(high));
+  if (running) program.palette(high);
+}
+contrastButton.addEventListener('click', () => {
+  const high = contrastButton.getAttribute('aria-pressed') !== 'true';
+  try {
+    localStorage.setItem(contrastKey, high ? '1' : '0');
+  } catch (e) {
+    // Without storage the switch holds for this visit only.
+  }
+  useContrast(high);
+});
 
 // Keys reach the program through GLUT's own listener on the window, which
 // comes after this one (this module runs first) and before the one below.
@@ -176,6 +227,7 @@ document.getElementById('download').addEventListener('click', panel.downloadTrac
 // Once the program runs: the link it was opened with, then the pointer.
 Module.postRun = [() => {
   running = true;
+  if (storedContrast()) useContrast(true);
   link.openAddress();
   undo.reset();
   attachPointer(program, canvas, {begin: before, moved: () => after(false), end: () => after(true)});
@@ -196,6 +248,7 @@ Module.onExit = (code) => {
   program.end();
   if (Module.stopEvents) Module.stopEvents();
   controls.disable();
+  describe.say(`Tessaveld has ended with exit status ${exitStatus}.`);
   [undoButton, redoButton, document.getElementById('copy-link')].forEach((b) => {
     b.disabled = true;
   });
