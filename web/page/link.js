@@ -8,6 +8,29 @@
 // `interval` milliseconds, and always once at its end; browsers refuse more
 // than a few hundred address changes in ten seconds.
 
+// The page's own settings travel after the snapshot as &name=value pairs
+// (old links have none; the snapshot never holds '&'). One row per setting,
+// with the values it takes; a pair that is not a row's, or a value its row
+// refuses, is left out as if the link had none.
+const pageSettings = [
+  {name: 'lesson', valid: (v) => /^[a-z0-9_-]{1,60}$/.test(v)},
+  {name: 'step', valid: (v) => /^[1-9][0-9]{0,2}$/.test(v)},
+];
+
+// The snapshot and the settings of an address's fragment.
+export function splitFragment(fragment) {
+  const [snapshot, ...pairs] = fragment.split('&');
+  const settings = {};
+  for (const pair of pairs) {
+    const at = pair.indexOf('=');
+    const name = pair.slice(0, at);
+    const value = pair.slice(at + 1);
+    const row = pageSettings.find((r) => r.name === name);
+    if (at > 0 && row && row.valid(value)) settings[name] = value;
+  }
+  return {snapshot, settings};
+}
+
 const interval = 80;
 // At the latest this long after the event, idle or not.
 const idleWait = 100;
@@ -20,6 +43,10 @@ export function createLink(program) {
   let written = null;
   let last = -Infinity;
   let pending = false;
+  // The settings the address carries now, by name; set() changes them.
+  let settings = splitFragment(location.hash.slice(1)).settings;
+  const settingsText = () => pageSettings.filter((r) => settings[r.name] !== undefined)
+      .map((r) => `&${r.name}=${settings[r.name]}`).join('');
 
   // Writes the address now, if the snapshot changed since it was last written.
   function write() {
@@ -27,8 +54,9 @@ export function createLink(program) {
     if (program.ended) return;
     last = performance.now();
     const text = program.snapshot();
-    if (text === written) return;
-    history.replaceState(history.state, '', `#${text}`);
+    const fragment = `#${text}${settingsText()}`;
+    if (text === written && location.hash === fragment) return;
+    history.replaceState(history.state, '', fragment);
     written = text;
   }
 
@@ -49,13 +77,19 @@ export function createLink(program) {
   }
 
   // Opens the snapshot the address holds, if any. Returns whether the program
-  // now shows it; a refused text leaves the program as it was and says why.
-  function openAddress() {
-    const text = location.hash.slice(1);
+  // now shows it; a refused text leaves the program as it was and says why
+  // (unless `quiet`: the caller says it), in `refusal` until the next call.
+  let lastRefusal = '';
+  function openAddress(quiet = false) {
+    const fragment = splitFragment(location.hash.slice(1));
+    settings = fragment.settings;
+    const text = fragment.snapshot;
+    lastRefusal = '';
     if (text === '' || text === written) return false;
     const sentence = program.open(text);
     if (sentence !== '') {
-      refused(sentence);
+      lastRefusal = sentence;
+      if (!quiet) refused(sentence);
       return false;
     }
     alert.hidden = true;
@@ -71,13 +105,18 @@ export function createLink(program) {
   // that worked.
   async function copy() {
     write();
+    return copyText(location.href);
+  }
+
+  // Puts a text on the clipboard; resolves to whether that worked.
+  async function copyText(value) {
     try {
-      await navigator.clipboard.writeText(location.href);
+      await navigator.clipboard.writeText(value);
       return true;
     } catch (e) {
       // Without the clipboard's permission: a selected text and the old command.
       const field = document.createElement('textarea');
-      field.value = location.href;
+      field.value = value;
       field.setAttribute('readonly', '');
       field.style.position = 'fixed';
       field.style.opacity = '0';
@@ -89,5 +128,18 @@ export function createLink(program) {
     }
   }
 
-  return {write, schedule, openAddress, copy};
+  // A setting of the address, or null; set(name, null) drops it.
+  const setting = (name) => (settings[name] === undefined ? null : settings[name]);
+  function set(name, value) {
+    settings = {...settings};
+    if (value === null) {
+      delete settings[name];
+    } else {
+      settings[name] = String(value);
+    }
+    schedule();
+  }
+
+  return {write, schedule, openAddress, copy, setting, set,
+    get refusal() { return lastRefusal; }, copyText};
 }

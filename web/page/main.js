@@ -6,6 +6,7 @@
 
 import {connect} from './bridge.js';
 import {createControls} from './controls.js';
+import {createLessons} from './lessons.js';
 import {createLink} from './link.js';
 import {createPanel, download} from './panel.js';
 import {createPlot} from './plot.js';
@@ -68,6 +69,7 @@ function after(step) {
     undo.record();
     panel.showTrace();
   }
+  lessons.follow();
   if (state.animating) followAnimation();
 }
 
@@ -107,6 +109,9 @@ function stepBack(forward) {
 }
 
 const controls = createControls(program, act);
+const lessons = createLessons(program, link, act);
+window.tessaveld.lessons = lessons.lessons;
+window.tessaveld.lesson = lessons.lesson;
 Module.addMenuButton = controls.addMenuButton;
 Module.traceWritten = panel.showTrace;
 
@@ -154,11 +159,13 @@ document.getElementById('download').addEventListener('click', panel.downloadTrac
 // Once the program runs: the link it was opened with, then the pointer.
 Module.postRun = [() => {
   running = true;
-  link.openAddress();
+  // A lesson's link says itself why its state could not be read.
+  const opened = link.openAddress(link.setting('lesson') !== null);
   undo.reset();
   attachPointer(program, canvas, {begin: before, moved: () => after(false), end: () => after(true)});
   after(false);
   panel.showTrace();
+  lessons.start(opened);
 }];
 
 Module.onExit = (code) => {
