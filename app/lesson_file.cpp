@@ -168,9 +168,12 @@ std::string markupFault(std::string_view text) {
                 ++j;
             }
             const std::string_view name = text.substr(start, j - start);
+            if (name.empty()) {
+                return "the text has a '<' that opens no element (write &lt;).";
+            }
             if (std::find(markupElements.begin(), markupElements.end(), name) ==
                 markupElements.end()) {
-                return sentence("the text has an element ", quoted(text.substr(i, j - i + 1)),
+                return sentence("the text has an element ", quoted(name),
                                 " that a step cannot use.");
             }
             const std::size_t close = text.find_first_of("<>", j);

@@ -102,8 +102,7 @@ TEST(LessonFile, RefusesEachMalformedFileWholeWithItsLine) {
         {"two states", head + "state: " + s + "\nstate: " + s + "\n", 5,
          "Line 5: the step already has its state."},
         {"broken state", head + "state: v1;mode=bezier;end\n", 4,
-         "Line 4: the state is refused: the link's field 'degree' is missing; it reads "
-         "'end'."},
+         "Line 4: the state is refused: the link ends before its 'degree' setting."},
         {"unknown check", head + "state: " + s + "\ntask: t\ncheck: smooth\n", 6,
          "Line 6: the check 'smooth' is not one of the checks."},
         {"check without parameter", head + "state: " + s + "\ntask: t\ncheck: degree\n", 6,
@@ -120,11 +119,13 @@ TEST(LessonFile, RefusesEachMalformedFileWholeWithItsLine) {
         {"hint without check", head + "state: " + s + "\ntask: t\nhint: h\n", 2,
          "Line 2: the step 'S' has a hint but no check."},
         {"unknown element", "lesson: L\nstep: S\ntext: a <script>x\nstate: " + s + "\n", 2,
-         "Line 2: in the step 'S', the text has an element '<script' that a step cannot use."},
+         "Line 2: in the step 'S', the text has an element 'script' that a step cannot use."},
         {"unclosed element", "lesson: L\nstep: S\ntext: a <em x\nstate: " + s + "\n", 2,
          "Line 2: in the step 'S', the text's element 'em' has no closing '>'."},
         {"bare ampersand", "lesson: L\nstep: S\ntext: a & b\nstate: " + s + "\n", 2,
          "Line 2: in the step 'S', the text has an '&' that starts no reference (write &amp;)."},
+        {"bare less-than", "lesson: L\nstep: S\ntext: a < b\nstate: " + s + "\n", 2,
+         "Line 2: in the step 'S', the text has a '<' that opens no element (write &lt;)."},
         {"bare greater-than", "lesson: L\nstep: S\ntext: a > b\nstate: " + s + "\n", 2,
          "Line 2: in the step 'S', the text has a '>' outside an element (write &gt;)."},
         {"control character", "lesson: L\x01\n", 1,
@@ -225,7 +226,7 @@ TEST_F(LessonChecks, EachCheckIsNotDoneBeforeItsSolutionAndDoneAfter) {
         {"r-at-least 1.05", "3", "...."},
         {"halving off", "", "n"},
         {"paused", "4", "m~~~m"},
-        {"no-curve", "3w", "ww"},
+        {"no-curve", "3w", "wwww"},
     };
     for (const Case& c : cases) {
         appState = AppState{};

@@ -11,6 +11,7 @@ const {clickAccuracy} = require('./scale_test.js');
 const {controlsAsKeys, pictureAndLink, notice, keyboard} = require('./controls_test.js');
 const {roundTrips, hostileLinks, undoRedo} = require('./link_test.js');
 const {plotPanel} = require('./plot_test.js');
+const {lessonSteps, lessonLinks} = require('./lessons_test.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
@@ -317,7 +318,7 @@ async function randomMinute(browser, url) {
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
     controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo,
-    plotPanel, sameAsDesktop,
+    plotPanel, lessonSteps, lessonLinks, sameAsDesktop,
     traceAsDesktop];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.
