@@ -10,6 +10,13 @@ export function connect(Module) {
   let ended = false;
   const text = (pointer) => Module.UTF8ToString(pointer);
   const encoder = new TextEncoder();
+  // A text into the room the program makes for it, byte for byte.
+  const put = (value, room) => {
+    const bytes = encoder.encode(value);
+    const at = room(bytes.length);
+    // The room may have grown the memory: the view is taken afterwards.
+    Module.HEAPU8.set(bytes, at);
+  };
 
   return {
     get ended() { return ended; },
@@ -57,11 +64,18 @@ export function connect(Module) {
     // was applied. Whatever the text holds goes to the program's reader as it
     // is, its length given, so that no byte of it is lost or added here.
     open(snapshot) {
-      const bytes = encoder.encode(snapshot);
-      const room = Module._tessaveld_text(bytes.length);
-      // The room may have grown the memory: the view is taken afterwards.
-      Module.HEAPU8.set(bytes, room);
+      put(snapshot, Module._tessaveld_text);
       return text(Module._tessaveld_open());
+    },
+    // A lesson file read by the program's reader: {title, steps} or {refusal, line}.
+    readLesson(file) {
+      put(file, Module._tessaveld_lesson_text);
+      return JSON.parse(text(Module._tessaveld_lesson_read()));
+    },
+    // Whether the record does what a step's check asks: {done} or {refusal}.
+    lessonCheck(check) {
+      put(check, Module._tessaveld_lesson_text);
+      return JSON.parse(text(Module._tessaveld_lesson_check()));
     },
     traceFile(name) {
       try {

@@ -21,14 +21,17 @@ const idleWait = 100;
 const whenIdle = window.requestIdleCallback ||
   ((run) => setTimeout(run, 0));
 
-// The page's settings: name in the address and its default. Adding one is a
-// row here and its rule where it is used.
+// The page's settings: name in the address, its default, and for some the
+// values it takes (a value its row refuses is read as the default). Adding
+// one is a row here and its rule where it is used.
 export const pageSettings = [
   {name: 'comb', fallback: 'off'},
   {name: 'joints', fallback: 'off'},
   {name: 'hodograph', fallback: 'off'},
   {name: 'curvature', fallback: 'off'},
   {name: 'combscale', fallback: 'auto'},
+  {name: 'lesson', fallback: '', valid: (v) => /^[a-z0-9_-]{1,60}$/.test(v)},
+  {name: 'step', fallback: '', valid: (v) => /^[1-9][0-9]{0,2}$/.test(v)},
 ];
 
 // The fragment (without '#') as its snapshot and every setting's value.
@@ -38,9 +41,15 @@ export function readFragment(fragment) {
   for (const pair of pairs) {
     const at = pair.indexOf('=');
     const name = at < 0 ? pair : pair.slice(0, at);
-    if (pageSettings.some((s) => s.name === name)) {
-      values[name] = decodeURIComponent(pair.slice(at + 1));
+    const row = pageSettings.find((s) => s.name === name);
+    if (!row) continue;
+    let value = '';
+    try {
+      value = decodeURIComponent(pair.slice(at + 1));
+    } catch (e) {
+      continue;
     }
+    if (!row.valid || row.valid(value)) values[name] = value;
   }
   return {snapshot, values};
 }
@@ -61,13 +70,16 @@ export function createLink(program, settings = {values: () => ({}), apply: () =>
   let written = null;
   let last = -Infinity;
   let pending = false;
+  // The settings the address carries that no provider owns (the lesson and
+  // its step), by name; set() changes them.
+  let own = readFragment(location.hash.slice(1)).values;
 
   // Writes the address now, if the snapshot changed since it was last written.
   function write() {
     pending = false;
     if (program.ended) return;
     last = performance.now();
-    const text = writeFragment(program.snapshot(), settings.values());
+    const text = writeFragment(program.snapshot(), {...own, ...settings.values()});
     if (text === written) return;
     history.replaceState(history.state, '', `#${text}`);
     written = text;
@@ -90,11 +102,15 @@ export function createLink(program, settings = {values: () => ({}), apply: () =>
   }
 
   // Opens the snapshot the address holds, if any. Returns whether the program
-  // now shows it; a refused text leaves the program as it was and says why.
-  function openAddress() {
+  // now shows it; a refused text leaves the program as it was and says why
+  // (unless `quiet`: the caller says it), in `refusal` until the next call.
+  let lastRefusal = '';
+  function openAddress(quiet = false) {
     const text = location.hash.slice(1);
+    lastRefusal = '';
     if (text === '' || text === written) return false;
     const {snapshot, values} = readFragment(text);
+    own = values;
     settings.apply(values);
     if (snapshot === '' || snapshot === readFragment(written || '').snapshot) {
       written = text;
@@ -102,7 +118,8 @@ export function createLink(program, settings = {values: () => ({}), apply: () =>
     }
     const sentence = program.open(snapshot);
     if (sentence !== '') {
-      refused(sentence);
+      lastRefusal = sentence;
+      if (!quiet) refused(sentence);
       return false;
     }
     alert.hidden = true;
@@ -118,13 +135,18 @@ export function createLink(program, settings = {values: () => ({}), apply: () =>
   // that worked.
   async function copy() {
     write();
+    return copyText(location.href);
+  }
+
+  // Puts a text on the clipboard; resolves to whether that worked.
+  async function copyText(value) {
     try {
-      await navigator.clipboard.writeText(location.href);
+      await navigator.clipboard.writeText(value);
       return true;
     } catch (e) {
       // Without the clipboard's permission: a selected text and the old command.
       const field = document.createElement('textarea');
-      field.value = location.href;
+      field.value = value;
       field.setAttribute('readonly', '');
       field.style.position = 'fixed';
       field.style.opacity = '0';
@@ -136,5 +158,15 @@ export function createLink(program, settings = {values: () => ({}), apply: () =>
     }
   }
 
-  return {write, schedule, openAddress, copy};
+  // A setting of the address, or null at its default; set(name, null) puts
+  // it back to its default.
+  const fallback = (name) => pageSettings.find((r) => r.name === name).fallback;
+  const setting = (name) => (own[name] === fallback(name) ? null : own[name]);
+  function set(name, value) {
+    own = {...own, [name]: value === null ? fallback(name) : String(value)};
+    schedule();
+  }
+
+  return {write, schedule, openAddress, copy, setting, set,
+    get refusal() { return lastRefusal; }, copyText};
 }

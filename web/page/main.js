@@ -9,6 +9,7 @@ import {connect} from './bridge.js';
 import {createControls} from './controls.js';
 import {createDescribe} from './describe.js';
 import {attachKeyboard, windowShortcuts} from './keyboard.js';
+import {createLessons} from './lessons.js';
 import {createLink} from './link.js';
 import {createPanel, download} from './panel.js';
 import {createPlot} from './plot.js';
@@ -95,6 +96,7 @@ function after(step) {
     panel.showTrace();
   }
   describe.show(step);
+  lessons.follow();
   if (state.animating) followAnimation();
 }
 
@@ -139,6 +141,9 @@ function stepBack(forward) {
 }
 
 const controls = createControls(program, act);
+const lessons = createLessons(program, link, act);
+window.tessaveld.lessons = lessons.lessons;
+window.tessaveld.lesson = lessons.lesson;
 Module.addMenuButton = controls.addMenuButton;
 Module.traceWritten = panel.showTrace;
 
@@ -228,11 +233,13 @@ document.getElementById('download').addEventListener('click', panel.downloadTrac
 Module.postRun = [() => {
   running = true;
   if (storedContrast()) useContrast(true);
-  link.openAddress();
+  // A lesson's link says itself why its state could not be read.
+  const opened = link.openAddress(link.setting('lesson') !== null);
   undo.reset();
   attachPointer(program, canvas, {begin: before, moved: () => after(false), end: () => after(true)});
   after(false);
   panel.showTrace();
+  lessons.start(opened);
 }];
 
 Module.onExit = (code) => {
