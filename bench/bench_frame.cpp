@@ -210,22 +210,6 @@ void BM_EventToFrame(benchmark::State& state, Scenario sc) {
     onReshape(windowWidth, windowHeight);
 }
 
-const char* modeName(CurveMode mode) {
-    switch (mode) {
-        case CurveMode::Lagrange:
-            return "lagrange";
-        case CurveMode::Bezier:
-            return "bezier";
-        case CurveMode::Rbf:
-            return "rbf";
-        case CurveMode::Bspline:
-            return "bspline";
-        case CurveMode::None:
-            break;
-    }
-    return "none";
-}
-
 bool registerScenarios() {
     const CurveMode modes[] = {CurveMode::None, CurveMode::Lagrange, CurveMode::Bezier,
                                CurveMode::Rbf, CurveMode::Bspline};
@@ -248,7 +232,8 @@ bool registerScenarios() {
     }
     for (const Scenario& sc : all) {
         const std::string name = std::string("BM_EventToFrame/") + sc.label + "/" +
-                                 modeName(sc.mode) + "/degree:" + std::to_string(sc.degree);
+                                 std::string(tokenOf(curveModeRows, sc.mode, "none")) +
+                                 "/degree:" + std::to_string(sc.degree);
         benchmark::RegisterBenchmark(name.c_str(), BM_EventToFrame, sc)
             ->Iterations(timedEvents)
             ->UseManualTime()

@@ -40,6 +40,14 @@ constexpr std::string_view labelOf(const std::array<Row, N>& rows, E value,
     return row != nullptr ? row->label : none;
 }
 
+// The link token of value, or the text given for a value without a row.
+template <typename Row, std::size_t N, typename E>
+constexpr std::string_view tokenOf(const std::array<Row, N>& rows, E value,
+                                   std::string_view none = "") {
+    const Row* row = rowOf(rows, value);
+    return row != nullptr ? row->token : none;
+}
+
 // Whether the rows hold the values 0, 1, 2, ... in order and no token twice:
 // for static_assert beside each table.
 template <typename Row, std::size_t N>

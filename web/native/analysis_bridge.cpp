@@ -12,22 +12,6 @@ namespace {
 
 JsonWriter analysisText;
 
-const char* modeName(CurveMode mode) {
-    switch (mode) {
-        case CurveMode::Lagrange:
-            return "lagrange";
-        case CurveMode::Bezier:
-            return "bezier";
-        case CurveMode::Rbf:
-            return "rbf";
-        case CurveMode::Bspline:
-            return "bspline";
-        case CurveMode::None:
-            break;
-    }
-    return "none";
-}
-
 JsonWriter& vector(JsonWriter& out, const ShownVector& v) {
     return out.pair(v[0], v[1]);
 }
@@ -62,7 +46,7 @@ EMSCRIPTEN_KEEPALIVE const char* tessaveld_analysis() {
         out.null();
         return out.text().c_str();
     }
-    out.beginObject().key("mode").string(modeName(a.mode));
+    out.beginObject().key("mode").string(tokenOf(curveModeRows, a.mode, "none"));
     out.key("from").number(a.from).key("to").number(a.to);
     vector(out.key("centre"), a.centre);
     out.key("samples").beginArray();
