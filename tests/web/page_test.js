@@ -14,6 +14,7 @@ const {plotPanel} = require('./plot_test.js');
 const {analysisPage} = require('./analysis_test.js');
 const {keyboardOnly, axeScan, highContrast} = require('./access_test.js');
 const {lessonSteps, lessonLinks} = require('./lessons_test.js');
+const {rasterisedRuns} = require('./layer_test.js');
 
 const root = path.resolve(__dirname, '../..');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
@@ -320,7 +321,7 @@ async function randomMinute(browser, url) {
   // A group that throws counts as one failure; the others still run.
   const groups = [clicksAndView, buttonsAndDigits, ending, phoneSizes, clickAccuracy,
     controlsAsKeys, keyboard, pictureAndLink, notice, roundTrips, hostileLinks, undoRedo,
-    repeatedFrames, plotPanel, analysisPage, lessonSteps, lessonLinks, sameAsDesktop,
+    repeatedFrames, rasterisedRuns, plotPanel, analysisPage, lessonSteps, lessonLinks, sameAsDesktop,
     traceAsDesktop, keyboardOnly, axeScan, highContrast];
   if (fuzzSeconds > 0) groups.push(randomMinute);
   // TESSAVELD_WEB_ONLY=name,name runs only those groups, while working on them.

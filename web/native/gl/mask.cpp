@@ -253,14 +253,270 @@ void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float wid
     }
 }
 
-// Whether the run lies where the mask can take it: finite, inside the depth
-// range (the mask knows no clipping in depth).
+// One-pixel lines as the browser's rasteriser draws them, found by drawing
+// thousands of segments with WebGL and reading them back. A line is the
+// parallelogram half a pixel either side of it across its major axis (x when
+// |dx| >= |dy| before any rounding), ending square at its two ends; cut to
+// the window if it leaves it; its corners snapped to the nearest sixteenth of
+// a pixel (halves to even); and it takes the pixels whose centres lie inside,
+// or on an edge that runs down or, level, to the right as its corners go
+// round counterclockwise. So along the major axis it takes the centres in
+// [lower end, upper end); across it, the one pixel the line passes through at
+// the centre, and of two pixels whose shared edge it runs along, the lower one,
+// except for a line along x that rises to the right, which takes the upper one.
+// Cut at the window's edge, the two long sides of a line that leaves it across
+// its major axis no longer lie exactly a pixel apart: there a column (row) may
+// take two pixels, or none. Nothing is left out but a segment along a
+// diagonal whose ends differ by exactly as much in x as in y, where the
+// browser's own rounding decides the major axis.
+constexpr int subpixelShift = 4;
+constexpr std::int64_t subpixels = 1 << subpixelShift;
+
+// How far from the window a run may reach and still be rasterised here, in
+// pixels: its corners in sixteenths, and their products below, stay far
+// inside 64 bits.
+constexpr float windowReach = 1 << 19;
+
+std::int64_t floorDivide(std::int64_t a, std::int64_t b) {  // b > 0
+    const std::int64_t q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+std::int64_t snapped(double v) {
+    return static_cast<std::int64_t>(std::rint(v * static_cast<double>(subpixels)));
+}
+
+// Clips the segment to the window [0, w] x [0, h] (Liang and Barsky): false if
+// nothing of it is left.
+bool clipToWindow(double& x0, double& y0, double& x1, double& y1, double w, double h) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    // The part where p t <= q.
+    const auto keep = [&](double p, double q) {
+        if (p == 0.0) {
+            return q >= 0.0;
+        }
+        const double t = q / p;
+        if (p < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        return t0 <= t1;
+    };
+    if (!keep(-dx, x0) || !keep(dx, w - x0) || !keep(-dy, y0) || !keep(dy, h - y0)) {
+        return false;
+    }
+    const double ax = x0 + t0 * dx;
+    const double ay = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = ax;
+    y0 = ay;
+    return true;
+}
+
+// One long side of a line's parallelogram, walked column by column (row by
+// row) along the major axis: in column k it is at n / d sixteenths across,
+// kept as floor(n / 16 d) and the remainder. Gives the first pixel above it
+// (a lower side) or the last below it (an upper side); a centre on the side
+// counts as above (below) when `onSide`.
+struct SideWalk {
+    std::int64_t q = 0;
+    std::int64_t r = 0;
+    std::int64_t unit = 1;
+    std::int64_t stepQ = 0;
+    std::int64_t stepR = 0;
+    bool onSide = false;
+
+    // The side through (along, across) corners a and b in sixteenths, a
+    // before b along; walked from column `first`.
+    SideWalk(std::int64_t a0, std::int64_t c0, std::int64_t a1, std::int64_t c1,
+             std::int64_t first, bool onSide_)
+        : onSide(onSide_) {
+        const std::int64_t d = a1 - a0;
+        const std::int64_t rise = c1 - c0;
+        unit = subpixels * d;
+        // Measured from the centre of the pixel below, so that q is a pixel.
+        const std::int64_t n =
+            (c0 - subpixels / 2) * d + (first * subpixels + subpixels / 2 - a0) * rise;
+        q = floorDivide(n, unit);
+        r = n - q * unit;
+        stepQ = floorDivide(subpixels * rise, unit);
+        stepR = subpixels * rise - stepQ * unit;
+    }
+    std::int64_t firstAbove() const { return onSide ? q + (r != 0 ? 1 : 0) : q + 1; }
+    std::int64_t lastBelow() const { return onSide || r != 0 ? q : q - 1; }
+    void next() {
+        q += stepQ;
+        r += stepR;
+        if (r >= unit) {
+            r -= unit;
+            ++q;
+        }
+    }
+};
+
+void rasteriseThinSegment(Mask& m, float fx0, float fy0, float fx1, float fy1, Bounds& b) {
+    const bool xMajor = std::fabs(fx1 - fx0) >= std::fabs(fy1 - fy0);
+    double a0 = xMajor ? fx0 : fy0;
+    double a1 = xMajor ? fx1 : fy1;
+    double c0 = xMajor ? fy0 : fx0;
+    double c1 = xMajor ? fy1 : fx1;
+    if (a1 < a0) {
+        std::swap(a0, a1);
+        std::swap(c0, c1);
+    }
+    const int alongLimit = xMajor ? m.width : m.height;
+    const int acrossLimit = xMajor ? m.height : m.width;
+    // Centres 16 k + 8 (in sixteenths) with the snapped ends at or below and
+    // above them, in the window.
+    const std::int64_t s0 = snapped(a0);
+    const std::int64_t s1 = snapped(a1);
+    const std::int64_t half = subpixels / 2;
+    const std::int64_t first =
+        std::max<std::int64_t>(0, floorDivide(s0 - half + subpixels - 1, subpixels));
+    const std::int64_t end =
+        std::min<std::int64_t>(alongLimit, floorDivide(s1 - half + subpixels - 1, subpixels));
+    if (first >= end) {
+        return;
+    }
+    // The sides' corners, cut to the window where they leave it. Of a side
+    // wholly outside, the uncut one serves: its pixels are outside as well.
+    std::int64_t side[2][4];
+    bool parallel = true;
+    for (int i = 0; i < 2; ++i) {
+        const double offset = i == 0 ? -0.5 : 0.5;
+        double p0 = a0;
+        double q0 = c0 + offset;
+        double p1 = a1;
+        double q1 = c1 + offset;
+        const bool inside = p0 >= 0.0 && p1 <= alongLimit && std::min(q0, q1) >= 0.0 &&
+                            std::max(q0, q1) <= acrossLimit;
+        if (!inside && !clipToWindow(p0, q0, p1, q1, alongLimit, acrossLimit)) {
+            p0 = a0;
+            q0 = c0 + offset;
+            p1 = a1;
+            q1 = c1 + offset;
+        }
+        side[i][0] = snapped(p0);
+        side[i][1] = snapped(q0);
+        side[i][2] = snapped(p1);
+        side[i][3] = snapped(q1);
+        parallel = parallel && inside;
+        if (side[i][0] == side[i][2]) {
+            // Cut down to a point: the centre line's ends give its direction.
+            side[i][0] = s0;
+            side[i][1] = snapped(c0 + offset);
+            side[i][2] = s1;
+            side[i][3] = snapped(c1 + offset);
+        }
+    }
+    // Going round counterclockwise, the lower side runs along the major axis
+    // and the upper one back: along x the lower side holds its centres when
+    // it falls or stays level, the upper one when it rises; along y the side
+    // at lower x always does, the other never.
+    const bool rises = side[0][3] > side[0][1];
+    const bool lowerHolds = xMajor ? !rises : true;
+    const bool upperHolds = xMajor ? rises : false;
+    SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], first, lowerHolds);
+    SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], first, upperHolds);
+    const std::ptrdiff_t w = m.width;
+    const std::ptrdiff_t alongStep = xMajor ? 1 : w;
+    const std::ptrdiff_t acrossStep = xMajor ? w : 1;
+    std::int64_t lowest = acrossLimit;
+    std::int64_t highest = -1;
+    if (parallel) {
+        // Inside the window the sides lie a pixel apart: one pixel a column,
+        // the first above the lower side, found by its walk alone.
+        const std::int64_t p0 = lower.firstAbove();
+        SideWalk last = lower;
+        const std::int64_t n = end - 1 - first;
+        last.q += n * lower.stepQ;
+        last.r += n * lower.stepR;
+        last.q += floorDivide(last.r, lower.unit);
+        last.r -= floorDivide(last.r, lower.unit) * lower.unit;
+        const std::int64_t p1 = last.firstAbove();
+        lowest = std::min(p0, p1);
+        highest = std::max(p0, p1);
+        if (lowest >= 0 && highest < acrossLimit) {
+            // One store a column, no clipping. On a side that holds its
+            // centres the pixel is q when the remainder is zero, else q + 1;
+            // otherwise always q + 1: counted from q + 1 with the remainder
+            // taken one lower.
+            const std::int64_t unit = lower.unit;
+            const std::int64_t stepR = lower.stepR;
+            std::int64_t r = lower.r - (lowerHolds ? 1 : 0);
+            std::int64_t q = lower.q;
+            if (r < 0) {
+                r += unit;
+                --q;
+            }
+            std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
+            const std::ptrdiff_t step =
+                alongStep + static_cast<std::ptrdiff_t>(lower.stepQ) * acrossStep;
+            for (std::int64_t k = first; k < end; ++k) {
+                *p = 255;
+                p += step;
+                r += stepR;
+                const bool carry = r >= unit;
+                r -= carry ? unit : 0;
+                p += carry ? acrossStep : 0;
+            }
+        } else {
+            parallel = false;
+        }
+    }
+    if (!parallel) {
+        lowest = acrossLimit;
+        highest = -1;
+        for (std::int64_t k = first; k < end; ++k) {
+            const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
+            const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
+            for (std::int64_t j = lo; j <= hi; ++j) {
+                m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] = 255;
+            }
+            if (lo <= hi) {
+                lowest = std::min(lowest, lo);
+                highest = std::max(highest, hi);
+            }
+            lower.next();
+            upper.next();
+        }
+    }
+    const int lo = static_cast<int>(std::max<std::int64_t>(0, lowest));
+    const int hi = static_cast<int>(std::min<std::int64_t>(acrossLimit - 1, highest));
+    if (lo > hi) {
+        return;
+    }
+    const int f = static_cast<int>(first);
+    const int e = static_cast<int>(end) - 1;
+    if (xMajor) {
+        b.left = std::min(b.left, f);
+        b.right = std::max(b.right, e);
+        b.bottom = std::min(b.bottom, lo);
+        b.top = std::max(b.top, hi);
+    } else {
+        b.bottom = std::min(b.bottom, f);
+        b.top = std::max(b.top, e);
+        b.left = std::min(b.left, lo);
+        b.right = std::max(b.right, hi);
+    }
+}
+
+// Whether the run lies where the mask can take it: within reach of the
+// window, inside the depth range (the mask knows no clipping in depth).
 bool rasterisable(const Run& run) {
+    const std::array<GLint, 4>& view = context().viewport;
+    const float reachX = windowReach / static_cast<float>(view[2]);
+    const float reachY = windowReach / static_cast<float>(view[3]);
     for (const Segment& s : run.segments) {
         for (const Vertex* v : {&s.a, &s.b}) {
             const float z = v->z / v->w;
-            if (!(v->w > 0.0f) || !std::isfinite(v->x / v->w) || !std::isfinite(v->y / v->w) ||
-                !(z >= -1.0f && z <= 1.0f)) {
+            if (!(v->w > 0.0f) || !(std::fabs(v->x / v->w) < reachX) ||
+                !(std::fabs(v->y / v->w) < reachY) || !(z >= -1.0f && z <= 1.0f)) {
                 return false;
             }
         }
@@ -349,14 +605,21 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
     };
     Bounds b{m.width, -1, m.height, -1};
     for (const Segment& s : segments) {
-        rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b), width,
-                         b);
+        if (width == 1.0f) {
+            rasteriseThinSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
+                                 toWindowY(s.b), b);
+        } else {
+            rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
+                             width, b);
+        }
     }
     if (b.right < b.left) {
         return;
     }
-    const int bottom = b.bottom;
-    const int top = b.top;
+    // Whole rows of tiles: a tile is drawn whole, and the texture must hold
+    // zeros in every row of it, not what an earlier run left there.
+    const int bottom = (b.bottom >> tileShift) << tileShift;
+    const int top = std::min(m.height - 1, (((b.top >> tileShift) + 1) << tileShift) - 1);
     widenCentres(m, std::max(0, centreRadius(width)), bottom, top);
     const std::size_t rowStart =
         static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
@@ -425,6 +688,18 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
     emscripten_glBlendFunc(c.blendSource, c.blendDestination);
 }
 
+namespace {
+
+int rasterising = 3;  // one-pixel runs (1), wide runs (2)
+
+}  // namespace
+
+// The page's tests compare what the runs rasterised here give with the same
+// runs drawn by WebGL itself (off).
+extern "C" EMSCRIPTEN_KEEPALIVE void tessaveld_rasterise_runs(int on) {
+    rasterising = on;
+}
+
 void endRun() {
     Run& pending = pendingRun();
     if (pending.segments.empty()) {
@@ -432,16 +707,21 @@ void endRun() {
     }
     Run run;
     std::swap(run, pending);
-    if (run.segments.size() >= rasterisedRun && rasterisable(run) && context().viewport[2] > 0 &&
-        context().viewport[3] > 0 && !context().blend) {
+    if ((rasterising & (run.width > 1.0f ? 2 : 1)) != 0 && run.segments.size() >= rasterisedRun && context().viewport[2] > 0 &&
+        context().viewport[3] > 0 && rasterisable(run) && !context().blend) {
         // What came before goes to the GPU now, to be drawn while the run is
         // rasterised here.
         flushBatch();
         emscripten_glFlush();
         frameMaskedRun(run.segments, run.colour, run.width);
-    } else {
+    } else if (run.width > 1.0f) {
         for (const Segment& s : run.segments) {
             emitQuad(s.a, s.b, run.width);
+        }
+    } else {
+        // WebGL's own lines are one pixel wide, and cheaper than a quad.
+        for (const Segment& s : run.segments) {
+            emitLine(s.a, s.b);
         }
     }
     run.segments.clear();

@@ -33,7 +33,7 @@ void emitSegment(const Vertex& a, const Vertex& b) {
         return;  // behind an orthographic view never happens; nothing is drawn
     }
     const float width = std::max(1.0f, std::round(c.lineWidth));
-    if (width == 1.0f || !sameColour(a.colour, b.colour)) {
+    if (!sameColour(a.colour, b.colour)) {
         endRun();
         if (width > 1.0f) {
             emitQuad(a, b, width);
