@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "web/native/gl/frame.hpp"
+#include "web/native/gl/mask.hpp"
 
 namespace gllayer {
 
@@ -81,6 +82,13 @@ void flushBatch() {
 
 void drawNow(GLenum mode, const std::vector<DrawVertex>& vertices,
              const std::vector<std::uint16_t>& indices) {
+    if (!holdDraw(mode, vertices, indices)) {
+        sendDraw(mode, vertices, indices);
+    }
+}
+
+void sendDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
+              const std::vector<std::uint16_t>& indices) {
     Context& c = context();
     prepareProgram(c);
     emscripten_glUseProgram(c.program);

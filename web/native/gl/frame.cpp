@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "web/native/gl/mask.hpp"
+
 namespace gllayer {
 
 namespace {
@@ -111,6 +113,7 @@ void step(Same same, Fill fill) {
 }  // namespace
 
 void openFrame(GLbitfield buffers) {
+    closeGroup();
     Frames& f = frames();
     if (f.open) {
         closeFrame();
@@ -128,6 +131,7 @@ void openFrame(GLbitfield buffers) {
 void closeFrame() {
     Frames& f = frames();
     if (!f.open) {
+        closeGroup();
         return;
     }
     f.open = false;
@@ -136,6 +140,7 @@ void closeFrame() {
         return;  // the canvas shows this very frame
     }
     release(f);
+    closeGroup();
     std::swap(f.kept, f.drawing);
     f.keptValid = true;
 }
@@ -143,6 +148,7 @@ void closeFrame() {
 void forgetFrame() {
     Frames& f = frames();
     release(f);
+    closeGroup();
     f.keptValid = false;
     if (f.open) {
         f.open = false;

@@ -35,9 +35,13 @@ void frameDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
 // A run of wide segments of one colour drawn through the mask.
 void frameMaskedRun(const std::vector<Segment>& segments, const Colour& colour, float width);
 
-// The draws themselves, at once (batch.cpp, mask.cpp).
+// The draws themselves: a draw of the batch, held with an open group of runs
+// or sent (batch.cpp); a run into the group (mask.cpp); a draw sent to WebGL
+// at once (batch.cpp).
 void drawNow(GLenum mode, const std::vector<DrawVertex>& vertices,
              const std::vector<std::uint16_t>& indices);
 void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour, float width);
+void sendDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
+              const std::vector<std::uint16_t>& indices);
 
 }  // namespace gllayer

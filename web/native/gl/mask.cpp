@@ -12,19 +12,39 @@
 
 #include "web/native/gl/batch.hpp"
 #include "web/native/gl/frame.hpp"
+#include "web/native/gl/raster.hpp"
 
 namespace gllayer {
 
 namespace {
 
-// A long run of wide segments of one colour: the construction of de
-// Casteljau at 128 points draws 8,128 of them. Without blending, the pixels of
-// such a run are simply the union of the pixels of its segments, whatever
-// their order. The software rasteriser of the browser pays about a
-// microsecond per triangle whatever its size, so a long run is rasterised
-// here instead, into a mask of the window, by the same parallelogram rule,
-// and drawn as the tiles of the window that hold masked pixels.
+// A long run of segments of one colour: the construction of de Casteljau at
+// 128 points draws 8,128 of them, and over the family of reductions six more
+// runs of 8,001. Without blending, the pixels of such a run are simply the
+// union of the pixels of its segments, whatever their order. The software
+// rasteriser of the browser pays about a microsecond per primitive whatever
+// its size, so a long run is rasterised here instead (raster.cpp), into one
+// bit of a mask of the window.
 constexpr std::size_t rasterisedRun = 2048;
+
+// Once a frame has rasterised a run, shorter runs of one-pixel lines join the
+// mask too: the family's spread between its rows is 128 of them.
+constexpr std::size_t joiningRun = 16;
+
+// Up to eight runs share the mask, a bit each, with the draws between them (a
+// marker after each row of the family) held back: the mask is drawn once, at
+// the place of the first run, each pixel in the colour of the last run that
+// marks it; only on the tiles where a held draw may fall is each run drawn at
+// its own place, between the held draws, so that every pixel ends as the
+// draws in their order would leave it. A held draw that would cover more
+// tiles than this ends the group first.
+constexpr int groupRuns = 8;
+constexpr int heldTileLimit = 64;
+
+int rasterising = 3;  // one-pixel runs (1), wide runs (2)
+
+// A run has been rasterised since the frame was cleared.
+bool maskedThisFrame = false;
 
 struct Run {
     std::vector<Segment> segments;
@@ -41,29 +61,51 @@ Run& pendingRun() {
 constexpr int tileShift = 4;
 constexpr int tileSize = 1 << tileShift;
 
-// Zero bytes before and after the plane of middle pixels of lines along y,
-// which is read eight bytes at a time at offsets of up to this many.
-constexpr std::size_t yPadding = 8;
+// A draw between the runs of a group, or one of its runs (`run` >= 0), in
+// the order they came.
+struct Held {
+    int run = -1;
+    GLenum mode = GL_TRIANGLES;
+    std::vector<DrawVertex> vertices;
+    std::vector<std::uint16_t> indices;
+};
+
+// A palette row for each run alone, after the row for the group's last run.
+constexpr int paletteRows = groupRuns + 1;
+constexpr int paletteBytes = 256 * 4 * paletteRows;
 
 struct Mask {
-    std::vector<std::uint8_t> pixels;  // one byte a pixel, rows from the bottom
-    std::vector<std::uint8_t> tiles;   // one byte a tile: it holds a marked pixel
-    // The middle pixels of the columns (rows) of lines of odd width along x
-    // (along y), widened to the full width once all lines are in.
-    std::vector<std::uint8_t> xCentres;
-    std::vector<std::uint8_t> yCentres;
-    int width = 0;
-    int height = 0;
+    Plane plane;
+    std::vector<std::uint8_t> tiles;  // a tile: the bits of the runs marking it
+    std::vector<std::uint8_t> held;   // a tile: a held draw may fall on it
     int tileColumns = 0;
     int tileRows = 0;
-    std::vector<float> rectangles;  // two triangles per row of marked tiles
-    GLuint texture = 0;
-    GLuint program = 0;
+    std::vector<float> rectangles;  // two triangles per row of tiles drawn
+    std::array<std::uint8_t, paletteBytes> palette{};
+    std::vector<std::uint32_t> picture;  // a pixel: its colour in the group's picture
+    GLuint texture = 0;                  // the bits
+    GLuint paletteTexture = 0;
+    GLuint colourTexture = 0;
     GLuint buffer = 0;
-    GLint positionAttribute = -1;
-    GLint colourUniform = -1;
-    GLint sizeUniform = -1;
-    GLint originUniform = -1;
+    // The group's picture (`pictureProgram`), and one run alone in its bits
+    // (`runProgram`).
+    struct Program {
+        GLuint id = 0;
+        GLint positionAttribute = -1;
+        GLint placeAttribute = -1;
+        GLint rowUniform = -1;
+    };
+    Program pictureProgram;
+    Program runProgram;
+
+    // The group open.
+    bool open = false;
+    int runs = 0;
+    std::array<Colour, groupRuns> colours{};
+    Bounds bounds{0, -1, 0, -1};
+    std::vector<Held> items;
+    std::size_t itemCount = 0;  // items in use; the others keep their storage
+    int heldTiles = 0;
 };
 
 Mask& mask() {
@@ -71,439 +113,261 @@ Mask& mask() {
     return m;
 }
 
+// Rectangles of tiles, each corner with its place in the mask.
 constexpr const char* maskVertexShader =
     "attribute vec2 position;\n"
-    "void main() { gl_Position = vec4(position, 0.0, 1.0); }\n";
+    "attribute vec2 place;\n"
+    "varying vec2 at;\n"
+    "void main() { gl_Position = vec4(position, 0.0, 1.0); at = place; }\n";
 
-// The mask is addressed pixel by pixel: half precision could not tell 800
-// columns apart.
-constexpr const char* maskFragmentShader =
+// The group's picture, a pixel's colour as it is.
+constexpr const char* pictureFragmentShader =
+    "precision mediump float;\n"
+    "uniform sampler2D colours;\n"
+    "varying vec2 at;\n"
+    "void main() { gl_FragColor = texture2D(colours, at); }\n";
+
+// One run alone: a pixel's bits pick its colour in the palette's row. The
+// mask is addressed pixel by pixel: half precision could not tell 800 columns
+// apart.
+constexpr const char* runFragmentShader =
     "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
     "#else\n"
     "precision mediump float;\n"
     "#endif\n"
     "uniform sampler2D mask;\n"
-    "uniform vec2 origin;\n"
-    "uniform vec2 size;\n"
-    "uniform vec4 colour;\n"
+    "uniform sampler2D palette;\n"
+    "uniform float row;\n"
+    "varying vec2 at;\n"
     "void main() {\n"
-    "  gl_FragColor = vec4(colour.rgb, texture2D(mask, (gl_FragCoord.xy - origin) / size).r);\n"
+    "  float bits = texture2D(mask, at).r;\n"
+    "  gl_FragColor = texture2D(palette, vec2((bits * 255.0 + 0.5) / 256.0, row));\n"
     "}\n";
 
+void setNearest() {
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+Mask::Program linkProgram(const char* fragmentShader) {
+    Mask::Program p;
+    p.id = emscripten_glCreateProgram();
+    emscripten_glAttachShader(p.id, compileShader(GL_VERTEX_SHADER, maskVertexShader));
+    emscripten_glAttachShader(p.id, compileShader(GL_FRAGMENT_SHADER, fragmentShader));
+    emscripten_glLinkProgram(p.id);
+    p.positionAttribute = emscripten_glGetAttribLocation(p.id, "position");
+    p.placeAttribute = emscripten_glGetAttribLocation(p.id, "place");
+    p.rowUniform = emscripten_glGetUniformLocation(p.id, "row");
+    return p;
+}
+
+// The textures: the bits on unit 0, the palette on unit 1, the picture on 2.
 void prepareMask(Mask& m, int width, int height) {
-    if (m.program == 0) {
-        m.program = emscripten_glCreateProgram();
-        emscripten_glAttachShader(m.program, compileShader(GL_VERTEX_SHADER, maskVertexShader));
-        emscripten_glAttachShader(m.program, compileShader(GL_FRAGMENT_SHADER, maskFragmentShader));
-        emscripten_glLinkProgram(m.program);
-        m.positionAttribute = emscripten_glGetAttribLocation(m.program, "position");
-        m.colourUniform = emscripten_glGetUniformLocation(m.program, "colour");
-        m.sizeUniform = emscripten_glGetUniformLocation(m.program, "size");
-        m.originUniform = emscripten_glGetUniformLocation(m.program, "origin");
+    if (m.pictureProgram.id == 0) {
+        m.pictureProgram = linkProgram(pictureFragmentShader);
+        emscripten_glUseProgram(m.pictureProgram.id);
+        emscripten_glUniform1i(emscripten_glGetUniformLocation(m.pictureProgram.id, "colours"), 2);
+        m.runProgram = linkProgram(runFragmentShader);
+        emscripten_glUseProgram(m.runProgram.id);
+        emscripten_glUniform1i(emscripten_glGetUniformLocation(m.runProgram.id, "mask"), 0);
+        emscripten_glUniform1i(emscripten_glGetUniformLocation(m.runProgram.id, "palette"), 1);
         emscripten_glGenBuffers(1, &m.buffer);
         emscripten_glGenTextures(1, &m.texture);
+        emscripten_glGenTextures(1, &m.paletteTexture);
+        emscripten_glGenTextures(1, &m.colourTexture);
+        emscripten_glActiveTexture(GL_TEXTURE1);
+        emscripten_glBindTexture(GL_TEXTURE_2D, m.paletteTexture);
+        setNearest();
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, paletteRows, 0, GL_RGBA,
+                                GL_UNSIGNED_BYTE, m.palette.data());
+        emscripten_glActiveTexture(GL_TEXTURE0);
     }
-    emscripten_glBindTexture(GL_TEXTURE_2D, m.texture);
-    if (m.width != width || m.height != height) {
-        m.width = width;
-        m.height = height;
-        m.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    if (m.plane.width != width || m.plane.height != height) {
+        Plane& p = m.plane;
+        p.width = width;
+        p.height = height;
+        const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        p.pixels.assign(size, 0);
+        p.xCentres.assign(size, 0);
+        p.yCentres.assign(size + 2 * yPadding, 0);
+        m.picture.assign(size, 0);
         m.tileColumns = (width + tileSize - 1) / tileSize;
         m.tileRows = (height + tileSize - 1) / tileSize;
         m.tiles.assign(static_cast<std::size_t>(m.tileColumns * m.tileRows), 0);
-        m.xCentres.assign(m.pixels.size(), 0);
-        // Eight zero bytes before and after: reads of eight at an offset stay inside.
-        m.yCentres.assign(m.pixels.size() + 2 * yPadding, 0);
-        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        m.held.assign(m.tiles.size(), 0);
+        emscripten_glBindTexture(GL_TEXTURE_2D, m.texture);
+        setNearest();
         emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE, width, height, 0, GL_LUMINANCE,
-                                GL_UNSIGNED_BYTE, m.pixels.data());
+                                GL_UNSIGNED_BYTE, p.pixels.data());
+        emscripten_glActiveTexture(GL_TEXTURE2);
+        emscripten_glBindTexture(GL_TEXTURE_2D, m.colourTexture);
+        setNearest();
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA,
+                                GL_UNSIGNED_BYTE, m.picture.data());
+        emscripten_glActiveTexture(GL_TEXTURE0);
     }
 }
 
-// The pixel rows or columns, within 0 .. limit - 1, whose centres k + 1/2 lie
-// in [lo, hi).
-void centresWithin(float lo, float hi, int limit, int& first, int& end) {
-    const float f = std::ceil(lo - 0.5f);
-    const float e = std::ceil(hi - 0.5f);
-    first = static_cast<int>(std::max(0.0f, std::min(f, static_cast<float>(limit))));
-    end = static_cast<int>(std::max(0.0f, std::min(e, static_cast<float>(limit))));
+std::uint64_t load8(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
 
-struct Bounds {
-    int left, right, bottom, top;  // inclusive; empty while right < left
-};
-
-// How far the middle pixel of a line of this width is widened, or -1 for a
-// width whose pixels are marked one by one (not whole, even, or wider than
-// the padding allows).
-int centreRadius(float width) {
-    const int count = static_cast<int>(width);
-    const bool odd = static_cast<float>(count) == width && count % 2 == 1;
-    return odd && count / 2 <= static_cast<int>(yPadding) ? count / 2 : -1;
-}
-
-// Marks the pixels of one segment's parallelogram (window coordinates, y up):
-// along the major axis from half a pixel before the start to half a pixel
-// before the end, across it half the width either side of the line.
-void rasteriseSegment(Mask& m, float x0, float y0, float x1, float y1, float width, Bounds& b) {
-    const float dx = x1 - x0;
-    const float dy = y1 - y0;
-    const float half = width / 2.0f;
-    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
-    const float along0 = xMajor ? x0 : y0;
-    const float along1 = xMajor ? x1 : y1;
-    const float across0 = xMajor ? y0 : x0;
-    const float across1 = xMajor ? y1 : x1;
-    const float step = along1 - along0;
-    if (step == 0.0f) {
-        return;
-    }
-    const float back = step > 0.0f ? -0.5f : 0.5f;
-    const int alongLimit = xMajor ? m.width : m.height;
-    const int acrossLimit = xMajor ? m.height : m.width;
-    int first = 0;
-    int end = 0;
-    centresWithin(std::min(along0, along1) + back, std::max(along0, along1) + back, alongLimit,
-                  first, end);
-    const float slope = (across1 - across0) / step;
-    // A line of whole width covers the same number of pixels in every column
-    // (row); away from the window's edges they need no clipping.
-    const int count = static_cast<int>(width);
-    const bool whole = static_cast<float>(count) == width;
-    const float lowest = std::min(across0, across1) - half - 1.0f;
-    const float highest = std::max(across0, across1) + half + 1.0f;
-    const bool clear = whole && lowest >= 0.0f && highest < static_cast<float>(acrossLimit);
-    const std::size_t w = static_cast<std::size_t>(m.width);
-    std::uint8_t* const pixels = m.pixels.data();
-    int lowestMarked = acrossLimit;
-    int highestMarked = -1;
-    if (clear && first < end) {
-        // The common case, kept lean: no clipping, a fixed count a column,
-        // and the lowest and highest pixels at the two ends of the line. An
-        // odd count marks only its middle pixel; widenCentres adds the rest.
-        const std::size_t acrossStep = xMajor ? w : 1;
-        const std::size_t alongStep = xMajor ? 1 : w;
-        const auto lowAt = [&](int k) {
-            const float centre = static_cast<float>(k) + 0.5f - back;
-            return static_cast<int>(std::ceil(across0 + (centre - along0) * slope - half - 0.5f));
-        };
-        if (centreRadius(width) >= 0) {
-            std::uint8_t* const centres =
-                (xMajor ? m.xCentres.data() : m.yCentres.data() + yPadding) +
-                static_cast<std::size_t>(count / 2) * acrossStep;
-            for (int k = first; k < end; ++k) {
-                centres[static_cast<std::size_t>(lowAt(k)) * acrossStep +
-                        static_cast<std::size_t>(k) * alongStep] = 1;
-            }
-        } else {
-            for (int k = first; k < end; ++k) {
-                std::uint8_t* p = pixels + static_cast<std::size_t>(lowAt(k)) * acrossStep +
-                                  static_cast<std::size_t>(k) * alongStep;
-                for (int j = 0; j < count; ++j, p += acrossStep) {
-                    *p = 255;
-                }
+// Rows bottom .. top: each tile gets the bits of the pixels in it.
+void markTiles(Mask& m, int bottom, int top) {
+    const std::size_t w = static_cast<std::size_t>(m.plane.width);
+    const std::size_t chunks = w / 8;
+    for (int y = bottom; y <= top; ++y) {
+        const std::uint8_t* row = m.plane.pixels.data() + static_cast<std::size_t>(y) * w;
+        std::uint8_t* tiles = m.tiles.data() + static_cast<std::size_t>((y >> tileShift) * m.tileColumns);
+        for (std::size_t c = 0; c < chunks; ++c) {
+            std::uint64_t v = load8(row + c * 8);
+            if (v != 0) {
+                v |= v >> 32;
+                v |= v >> 16;
+                v |= v >> 8;
+                tiles[(c * 8) >> tileShift] |= static_cast<std::uint8_t>(v);
             }
         }
-        const int atFirst = lowAt(first);
-        const int atLast = lowAt(end - 1);
-        lowestMarked = std::min(atFirst, atLast);
-        highestMarked = std::max(atFirst, atLast) + count - 1;
+        for (std::size_t x = chunks * 8; x < w; ++x) {
+            tiles[x >> tileShift] |= row[x];
+        }
     }
-    // Near the window's edges, or of a width that is not whole: clipped
-    // column by column (row by row).
-    for (int k = clear ? end : first; k < end; ++k) {
-        const float centre = static_cast<float>(k) + 0.5f - back;
-        const float across = across0 + (centre - along0) * slope;
-        int lo = 0;
-        int hi = 0;
-        centresWithin(across - half, across + half, acrossLimit, lo, hi);
-        if (lo >= hi) {
+}
+
+// The palette: in row 0 each set of bits takes the colour of its highest bit,
+// the group's last run; in row 1 + i, the bits holding run i take its colour.
+// No bits, or not run i's, are transparent.
+void fillPalette(Mask& m) {
+    std::array<std::array<std::uint8_t, 4>, groupRuns> rgba{};
+    for (int i = 0; i < m.runs; ++i) {
+        const Colour& c = m.colours[static_cast<std::size_t>(i)];
+        rgba[static_cast<std::size_t>(i)] = {colourByte(c.r), colourByte(c.g), colourByte(c.b), 255};
+    }
+    std::uint8_t* p = m.palette.data();
+    for (int row = 0; row < paletteRows; ++row) {
+        for (int bits = 0; bits < 256; ++bits, p += 4) {
+            int run = -1;
+            if (row == 0) {
+                for (int i = 0; i < m.runs; ++i) {
+                    run = (bits >> i & 1) != 0 ? i : run;
+                }
+            } else if (row - 1 < m.runs && (bits >> (row - 1) & 1) != 0) {
+                run = row - 1;
+            }
+            if (run < 0) {
+                std::memset(p, 0, 4);
+            } else {
+                std::memcpy(p, rgba[static_cast<std::size_t>(run)].data(), 4);
+            }
+        }
+    }
+}
+
+// Rows bottom .. top of the group's picture: each pixel in the colour of the
+// last run marking it (the palette's row 0), or transparent.
+void paintPicture(Mask& m, int bottom, int top) {
+    std::array<std::uint32_t, 256> colourOf;
+    std::memcpy(colourOf.data(), m.palette.data(), sizeof colourOf);
+    const std::size_t first = static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.plane.width);
+    const std::size_t end = static_cast<std::size_t>(top + 1) * static_cast<std::size_t>(m.plane.width);
+    const std::uint8_t* bits = m.plane.pixels.data();
+    std::uint32_t* out = m.picture.data();
+    std::size_t i = first;
+    for (; i + 8 <= end; i += 8) {
+        if (load8(bits + i) == 0) {
+            std::memset(out + i, 0, 8 * sizeof(std::uint32_t));
             continue;
         }
-        lowestMarked = std::min(lowestMarked, lo);
-        highestMarked = std::max(highestMarked, hi - 1);
-        if (xMajor) {
-            std::uint8_t* p =
-                pixels + static_cast<std::size_t>(lo) * w + static_cast<std::size_t>(k);
-            for (int j = lo; j < hi; ++j, p += w) {
-                *p = 255;
-            }
-        } else {
-            std::uint8_t* p = pixels + static_cast<std::size_t>(k) * w;
-            std::fill(p + lo, p + hi, std::uint8_t{255});
+        for (std::size_t j = i; j < i + 8; ++j) {
+            out[j] = colourOf[bits[j]];
         }
     }
-    if (highestMarked < 0) {
+    for (; i < end; ++i) {
+        out[i] = colourOf[bits[i]];
+    }
+}
+
+// Draws the tiles that `chosen` picks, each row of consecutive ones as one
+// rectangle: the group's picture (paletteRow < 0), or one run alone in its
+// colour (the palette's row 1 + run).
+template <typename Chosen>
+void drawTiles(Mask& m, int paletteRow, Chosen chosen) {
+    m.rectangles.clear();
+    const float w = static_cast<float>(m.plane.width);
+    const float h = static_cast<float>(m.plane.height);
+    for (int row = 0; row < m.tileRows; ++row) {
+        for (int col = 0; col < m.tileColumns; ++col) {
+            if (!chosen(static_cast<std::size_t>(row * m.tileColumns + col))) {
+                continue;
+            }
+            int end = col + 1;
+            while (end < m.tileColumns &&
+                   chosen(static_cast<std::size_t>(row * m.tileColumns + end))) {
+                ++end;
+            }
+            // Corners as places in the mask (0 to 1) and in the window (-1 to 1).
+            const float u0 = static_cast<float>(col << tileShift) / w;
+            const float u1 = static_cast<float>(std::min(end << tileShift, m.plane.width)) / w;
+            const float v0 = static_cast<float>(row << tileShift) / h;
+            const float v1 = static_cast<float>(std::min((row + 1) << tileShift, m.plane.height)) / h;
+            const float x0 = 2.0f * u0 - 1.0f;
+            const float x1 = 2.0f * u1 - 1.0f;
+            const float y0 = 2.0f * v0 - 1.0f;
+            const float y1 = 2.0f * v1 - 1.0f;
+            m.rectangles.insert(m.rectangles.end(),
+                                {x0, y0, u0, v0, x1, y0, u1, v0, x1, y1, u1, v1,
+                                 x0, y0, u0, v0, x1, y1, u1, v1, x0, y1, u0, v1});
+            col = end;
+        }
+    }
+    if (m.rectangles.empty()) {
         return;
     }
-    if (xMajor) {
-        b.left = std::min(b.left, first);
-        b.right = std::max(b.right, end - 1);
-        b.bottom = std::min(b.bottom, lowestMarked);
-        b.top = std::max(b.top, highestMarked);
-    } else {
-        b.bottom = std::min(b.bottom, first);
-        b.top = std::max(b.top, end - 1);
-        b.left = std::min(b.left, lowestMarked);
-        b.right = std::max(b.right, highestMarked);
+    Context& c = context();
+    const Mask::Program& p = paletteRow < 0 ? m.pictureProgram : m.runProgram;
+    emscripten_glUseProgram(p.id);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, m.buffer);
+    emscripten_glBufferData(GL_ARRAY_BUFFER,
+                            static_cast<GLsizeiptr>(m.rectangles.size() * sizeof(float)),
+                            m.rectangles.data(), GL_STREAM_DRAW);
+    const auto stride = static_cast<GLsizei>(4 * sizeof(float));
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(p.positionAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(p.positionAttribute), 2, GL_FLOAT,
+                                     GL_FALSE, stride, nullptr);
+    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(p.placeAttribute));
+    emscripten_glVertexAttribPointer(static_cast<GLuint>(p.placeAttribute), 2, GL_FLOAT, GL_FALSE,
+                                     stride, reinterpret_cast<const void*>(2 * sizeof(float)));
+    for (const GLint batchAttribute : {c.positionAttribute, c.colourAttribute}) {
+        if (batchAttribute >= 0 && batchAttribute != p.positionAttribute &&
+            batchAttribute != p.placeAttribute) {
+            emscripten_glDisableVertexAttribArray(static_cast<GLuint>(batchAttribute));
+        }
     }
+    if (paletteRow >= 0) {
+        emscripten_glUniform1f(p.rowUniform, (static_cast<float>(paletteRow) + 0.5f) /
+                                                 static_cast<float>(paletteRows));
+    }
+    // Alpha 0 or 1: the colour where a run marks the pixel, the frame as it
+    // was elsewhere.
+    emscripten_glEnable(GL_BLEND);
+    emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 4));
+    emscripten_glDisable(GL_BLEND);
+    emscripten_glBlendFunc(c.blendSource, c.blendDestination);
+    // The batch's program takes its attributes afresh; ours are let go.
+    emscripten_glDisableVertexAttribArray(static_cast<GLuint>(p.placeAttribute));
 }
 
-// One-pixel lines as the browser's rasteriser draws them, found by drawing
-// thousands of segments with WebGL and reading them back. A line is the
-// parallelogram half a pixel either side of it across its major axis (x when
-// |dx| >= |dy| before any rounding), ending square at its two ends; cut to
-// the window if it leaves it; its corners snapped to the nearest sixteenth of
-// a pixel (halves to even); and it takes the pixels whose centres lie inside,
-// or on an edge that runs down or, level, to the right as its corners go
-// round counterclockwise. So along the major axis it takes the centres in
-// [lower end, upper end); across it, the one pixel the line passes through at
-// the centre, and of two pixels whose shared edge it runs along, the lower one,
-// except for a line along x that rises to the right, which takes the upper one.
-// Cut at the window's edge, the two long sides of a line that leaves it across
-// its major axis no longer lie exactly a pixel apart: there a column (row) may
-// take two pixels, or none. Nothing is left out but a segment along a
-// diagonal whose ends differ by exactly as much in x as in y, where the
-// browser's own rounding decides the major axis.
-constexpr int subpixelShift = 4;
-constexpr std::int64_t subpixels = 1 << subpixelShift;
-
-// How far from the window a run may reach and still be rasterised here, in
-// pixels: its corners in sixteenths, and their products below, stay far
-// inside 64 bits.
-constexpr float windowReach = 1 << 19;
-
-std::int64_t floorDivide(std::int64_t a, std::int64_t b) {  // b > 0
-    const std::int64_t q = a / b;
-    return q * b > a ? q - 1 : q;
-}
-
-std::int64_t snapped(double v) {
-    return static_cast<std::int64_t>(std::rint(v * static_cast<double>(subpixels)));
-}
-
-// Clips the segment to the window [0, w] x [0, h] (Liang and Barsky): false if
-// nothing of it is left.
-bool clipToWindow(double& x0, double& y0, double& x1, double& y1, double w, double h) {
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    // The part where p t <= q.
-    const auto keep = [&](double p, double q) {
-        if (p == 0.0) {
-            return q >= 0.0;
-        }
-        const double t = q / p;
-        if (p < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        return t0 <= t1;
-    };
-    if (!keep(-dx, x0) || !keep(dx, w - x0) || !keep(-dy, y0) || !keep(dy, h - y0)) {
-        return false;
+Held& nextItem(Mask& m) {
+    if (m.itemCount == m.items.size()) {
+        m.items.emplace_back();
     }
-    const double ax = x0 + t0 * dx;
-    const double ay = y0 + t0 * dy;
-    x1 = x0 + t1 * dx;
-    y1 = y0 + t1 * dy;
-    x0 = ax;
-    y0 = ay;
-    return true;
-}
-
-// One long side of a line's parallelogram, walked column by column (row by
-// row) along the major axis: in column k it is at n / d sixteenths across,
-// kept as floor(n / 16 d) and the remainder. Gives the first pixel above it
-// (a lower side) or the last below it (an upper side); a centre on the side
-// counts as above (below) when `onSide`.
-struct SideWalk {
-    std::int64_t q = 0;
-    std::int64_t r = 0;
-    std::int64_t unit = 1;
-    std::int64_t stepQ = 0;
-    std::int64_t stepR = 0;
-    bool onSide = false;
-
-    // The side through (along, across) corners a and b in sixteenths, a
-    // before b along; walked from column `first`.
-    SideWalk(std::int64_t a0, std::int64_t c0, std::int64_t a1, std::int64_t c1,
-             std::int64_t first, bool onSide_)
-        : onSide(onSide_) {
-        const std::int64_t d = a1 - a0;
-        const std::int64_t rise = c1 - c0;
-        unit = subpixels * d;
-        // Measured from the centre of the pixel below, so that q is a pixel.
-        const std::int64_t n =
-            (c0 - subpixels / 2) * d + (first * subpixels + subpixels / 2 - a0) * rise;
-        q = floorDivide(n, unit);
-        r = n - q * unit;
-        stepQ = floorDivide(subpixels * rise, unit);
-        stepR = subpixels * rise - stepQ * unit;
-    }
-    std::int64_t firstAbove() const { return onSide ? q + (r != 0 ? 1 : 0) : q + 1; }
-    std::int64_t lastBelow() const { return onSide || r != 0 ? q : q - 1; }
-    void next() {
-        q += stepQ;
-        r += stepR;
-        if (r >= unit) {
-            r -= unit;
-            ++q;
-        }
-    }
-};
-
-void rasteriseThinSegment(Mask& m, float fx0, float fy0, float fx1, float fy1, Bounds& b) {
-    const bool xMajor = std::fabs(fx1 - fx0) >= std::fabs(fy1 - fy0);
-    double a0 = xMajor ? fx0 : fy0;
-    double a1 = xMajor ? fx1 : fy1;
-    double c0 = xMajor ? fy0 : fx0;
-    double c1 = xMajor ? fy1 : fx1;
-    if (a1 < a0) {
-        std::swap(a0, a1);
-        std::swap(c0, c1);
-    }
-    const int alongLimit = xMajor ? m.width : m.height;
-    const int acrossLimit = xMajor ? m.height : m.width;
-    // Centres 16 k + 8 (in sixteenths) with the snapped ends at or below and
-    // above them, in the window.
-    const std::int64_t s0 = snapped(a0);
-    const std::int64_t s1 = snapped(a1);
-    const std::int64_t half = subpixels / 2;
-    const std::int64_t first =
-        std::max<std::int64_t>(0, floorDivide(s0 - half + subpixels - 1, subpixels));
-    const std::int64_t end =
-        std::min<std::int64_t>(alongLimit, floorDivide(s1 - half + subpixels - 1, subpixels));
-    if (first >= end) {
-        return;
-    }
-    // The sides' corners, cut to the window where they leave it. Of a side
-    // wholly outside, the uncut one serves: its pixels are outside as well.
-    std::int64_t side[2][4];
-    bool parallel = true;
-    for (int i = 0; i < 2; ++i) {
-        const double offset = i == 0 ? -0.5 : 0.5;
-        double p0 = a0;
-        double q0 = c0 + offset;
-        double p1 = a1;
-        double q1 = c1 + offset;
-        const bool inside = p0 >= 0.0 && p1 <= alongLimit && std::min(q0, q1) >= 0.0 &&
-                            std::max(q0, q1) <= acrossLimit;
-        if (!inside && !clipToWindow(p0, q0, p1, q1, alongLimit, acrossLimit)) {
-            p0 = a0;
-            q0 = c0 + offset;
-            p1 = a1;
-            q1 = c1 + offset;
-        }
-        side[i][0] = snapped(p0);
-        side[i][1] = snapped(q0);
-        side[i][2] = snapped(p1);
-        side[i][3] = snapped(q1);
-        parallel = parallel && inside;
-        if (side[i][0] == side[i][2]) {
-            // Cut down to a point: the centre line's ends give its direction.
-            side[i][0] = s0;
-            side[i][1] = snapped(c0 + offset);
-            side[i][2] = s1;
-            side[i][3] = snapped(c1 + offset);
-        }
-    }
-    // Going round counterclockwise, the lower side runs along the major axis
-    // and the upper one back: along x the lower side holds its centres when
-    // it falls or stays level, the upper one when it rises; along y the side
-    // at lower x always does, the other never.
-    const bool rises = side[0][3] > side[0][1];
-    const bool lowerHolds = xMajor ? !rises : true;
-    const bool upperHolds = xMajor ? rises : false;
-    SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], first, lowerHolds);
-    SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], first, upperHolds);
-    const std::ptrdiff_t w = m.width;
-    const std::ptrdiff_t alongStep = xMajor ? 1 : w;
-    const std::ptrdiff_t acrossStep = xMajor ? w : 1;
-    std::int64_t lowest = acrossLimit;
-    std::int64_t highest = -1;
-    if (parallel) {
-        // Inside the window the sides lie a pixel apart: one pixel a column,
-        // the first above the lower side, found by its walk alone.
-        const std::int64_t p0 = lower.firstAbove();
-        SideWalk last = lower;
-        const std::int64_t n = end - 1 - first;
-        last.q += n * lower.stepQ;
-        last.r += n * lower.stepR;
-        last.q += floorDivide(last.r, lower.unit);
-        last.r -= floorDivide(last.r, lower.unit) * lower.unit;
-        const std::int64_t p1 = last.firstAbove();
-        lowest = std::min(p0, p1);
-        highest = std::max(p0, p1);
-        if (lowest >= 0 && highest < acrossLimit) {
-            // One store a column, no clipping. On a side that holds its
-            // centres the pixel is q when the remainder is zero, else q + 1;
-            // otherwise always q + 1: counted from q + 1 with the remainder
-            // taken one lower.
-            const std::int64_t unit = lower.unit;
-            const std::int64_t stepR = lower.stepR;
-            std::int64_t r = lower.r - (lowerHolds ? 1 : 0);
-            std::int64_t q = lower.q;
-            if (r < 0) {
-                r += unit;
-                --q;
-            }
-            std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
-            const std::ptrdiff_t step =
-                alongStep + static_cast<std::ptrdiff_t>(lower.stepQ) * acrossStep;
-            for (std::int64_t k = first; k < end; ++k) {
-                *p = 255;
-                p += step;
-                r += stepR;
-                const bool carry = r >= unit;
-                r -= carry ? unit : 0;
-                p += carry ? acrossStep : 0;
-            }
-        } else {
-            parallel = false;
-        }
-    }
-    if (!parallel) {
-        lowest = acrossLimit;
-        highest = -1;
-        for (std::int64_t k = first; k < end; ++k) {
-            const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
-            const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
-            for (std::int64_t j = lo; j <= hi; ++j) {
-                m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] = 255;
-            }
-            if (lo <= hi) {
-                lowest = std::min(lowest, lo);
-                highest = std::max(highest, hi);
-            }
-            lower.next();
-            upper.next();
-        }
-    }
-    const int lo = static_cast<int>(std::max<std::int64_t>(0, lowest));
-    const int hi = static_cast<int>(std::min<std::int64_t>(acrossLimit - 1, highest));
-    if (lo > hi) {
-        return;
-    }
-    const int f = static_cast<int>(first);
-    const int e = static_cast<int>(end) - 1;
-    if (xMajor) {
-        b.left = std::min(b.left, f);
-        b.right = std::max(b.right, e);
-        b.bottom = std::min(b.bottom, lo);
-        b.top = std::max(b.top, hi);
-    } else {
-        b.bottom = std::min(b.bottom, f);
-        b.top = std::max(b.top, e);
-        b.left = std::min(b.left, lo);
-        b.right = std::max(b.right, hi);
-    }
+    return m.items[m.itemCount++];
 }
 
 // Whether the run lies where the mask can take it: within reach of the
@@ -524,180 +388,175 @@ bool rasterisable(const Run& run) {
     return true;
 }
 
-std::uint64_t load8(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// Rows bottom .. top of the mask: each middle pixel of a line along x
-// widened by `radius` pixels up and down, of a line along y left and right,
-// into the pixels, eight at a time; every tile that then holds a marked pixel
-// is marked, and the middle pixels are cleared. Middle pixels keep `radius`
-// clear of the window's edges (the lean path takes only such lines), so the
-// bytes read across a row's end are zeros of the next row or of the padding.
-void widenCentres(Mask& m, int radius, int bottom, int top) {
-    const std::size_t w = static_cast<std::size_t>(m.width);
-    const std::size_t chunks = w / 8;
-    for (int y = bottom; y <= top; ++y) {
-        std::uint8_t* row = m.pixels.data() + static_cast<std::size_t>(y) * w;
-        const std::uint8_t* ys = m.yCentres.data() + yPadding + static_cast<std::size_t>(y) * w;
-        const int tileRow = y >> tileShift;
-        for (std::size_t c = 0; c < chunks; ++c) {
-            const std::size_t x = c * 8;
-            std::uint64_t v = load8(row + x);
-            for (int d = -radius; d <= radius; ++d) {
-                const int yy = y + d;
-                if (yy >= 0 && yy < m.height) {
-                    v |= load8(m.xCentres.data() + static_cast<std::size_t>(yy) * w + x);
-                }
-                v |= load8(ys + static_cast<std::ptrdiff_t>(x) + d);
-            }
-            if (v != 0) {
-                // Marked bytes become 255, as the pixels are.
-                v = ((v | (v >> 1) | (v >> 2) | (v >> 3) | (v >> 4) | (v >> 5) | (v >> 6) |
-                      (v >> 7)) &
-                     0x0101010101010101ULL) *
-                    0xFF;
-                std::memcpy(row + x, &v, sizeof v);
-                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
-            }
-        }
-        // A width that is not a multiple of eight: the last pixels one by one.
-        for (std::size_t x = chunks * 8; x < w; ++x) {
-            std::uint8_t v = row[x];
-            for (int d = -radius; d <= radius; ++d) {
-                const int yy = y + d;
-                const std::ptrdiff_t xx = static_cast<std::ptrdiff_t>(x) + d;
-                if (yy >= 0 && yy < m.height) {
-                    v |= m.xCentres[static_cast<std::size_t>(yy) * w + x];
-                }
-                if (xx >= 0 && static_cast<std::size_t>(xx) < w) {
-                    v |= ys[xx];
-                }
-            }
-            if (v != 0) {
-                row[x] = 255;
-                m.tiles[static_cast<std::size_t>(tileRow * m.tileColumns) + (x >> tileShift)] = 1;
-            }
-        }
-    }
-    const std::size_t first = static_cast<std::size_t>(bottom) * w;
-    const std::size_t end = static_cast<std::size_t>(top + 1) * w;
-    std::fill(m.xCentres.begin() + static_cast<std::ptrdiff_t>(first),
-              m.xCentres.begin() + static_cast<std::ptrdiff_t>(end), std::uint8_t{0});
-    std::fill(m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + first),
-              m.yCentres.begin() + static_cast<std::ptrdiff_t>(yPadding + end), std::uint8_t{0});
-}
-
 }  // namespace
 
 void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour, float width) {
-    Context& c = context();
-    const std::array<GLint, 4>& view = c.viewport;
+    const std::array<GLint, 4>& view = context().viewport;
     Mask& m = mask();
-    prepareMask(m, view[2], view[3]);
-    const auto toWindowX = [&](const Vertex& v) {
-        return (v.x / v.w + 1.0f) * 0.5f * static_cast<float>(view[2]);
-    };
-    const auto toWindowY = [&](const Vertex& v) {
-        return (v.y / v.w + 1.0f) * 0.5f * static_cast<float>(view[3]);
-    };
-    Bounds b{m.width, -1, m.height, -1};
+    if (m.open &&
+        (m.runs == groupRuns || m.plane.width != view[2] || m.plane.height != view[3])) {
+        closeGroup();
+    }
+    if (!m.open) {
+        prepareMask(m, view[2], view[3]);
+        m.open = true;
+        m.runs = 0;
+        m.itemCount = 0;
+        m.heldTiles = 0;
+        m.bounds = {m.plane.width, -1, m.plane.height, -1};
+    }
+    const float w = static_cast<float>(view[2]);
+    const float h = static_cast<float>(view[3]);
+    const auto toWindowX = [&](const Vertex& v) { return (v.x / v.w + 1.0f) * 0.5f * w; };
+    const auto toWindowY = [&](const Vertex& v) { return (v.y / v.w + 1.0f) * 0.5f * h; };
+    const auto bit = static_cast<std::uint8_t>(1 << m.runs);
+    Bounds b{m.plane.width, -1, m.plane.height, -1};
     for (const Segment& s : segments) {
         if (width == 1.0f) {
-            rasteriseThinSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
-                                 toWindowY(s.b), b);
+            rasteriseThinSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
+                                 toWindowY(s.b), bit, b);
         } else {
-            rasteriseSegment(m, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
-                             width, b);
+            rasteriseWideSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
+                                 toWindowY(s.b), width, bit, b);
         }
     }
-    if (b.right < b.left) {
-        return;
-    }
-    // Whole rows of tiles: a tile is drawn whole, and the texture must hold
-    // zeros in every row of it, not what an earlier run left there.
-    const int bottom = (b.bottom >> tileShift) << tileShift;
-    const int top = std::min(m.height - 1, (((b.top >> tileShift) + 1) << tileShift) - 1);
-    widenCentres(m, std::max(0, centreRadius(width)), bottom, top);
-    const std::size_t rowStart =
-        static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.width);
-    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, bottom, m.width, top - bottom + 1, GL_LUMINANCE,
-                               GL_UNSIGNED_BYTE, m.pixels.data() + rowStart);
-    std::fill(m.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
-              m.pixels.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(top + 1) *
-                                                             static_cast<std::size_t>(m.width)),
-              std::uint8_t{0});
-
-    // Each row of consecutive marked tiles as one rectangle, two triangles;
-    // the tile marks are cleared for the next run.
-    m.rectangles.clear();
-    const auto ndcX = [&](int x) {
-        return 2.0f * static_cast<float>(std::min(x, m.width)) / static_cast<float>(m.width) - 1.0f;
-    };
-    const auto ndcY = [&](int y) {
-        return 2.0f * static_cast<float>(std::min(y, m.height)) / static_cast<float>(m.height) -
-               1.0f;
-    };
-    for (int row = bottom >> tileShift; row <= top >> tileShift; ++row) {
-        std::uint8_t* marks = m.tiles.data() + static_cast<std::size_t>(row * m.tileColumns);
-        for (int col = 0; col < m.tileColumns; ++col) {
-            if (marks[col] == 0) {
-                continue;
-            }
-            int end = col;
-            while (end < m.tileColumns && marks[end] != 0) {
-                marks[end] = 0;
-                ++end;
-            }
-            const float x0 = ndcX(col << tileShift);
-            const float x1 = ndcX(end << tileShift);
-            const float y0 = ndcY(row << tileShift);
-            const float y1 = ndcY((row + 1) << tileShift);
-            m.rectangles.insert(m.rectangles.end(),
-                                {x0, y0, x1, y0, x1, y1, x0, y0, x1, y1, x0, y1});
-            col = end;
+    if (b.right >= b.left) {
+        if (width > 1.0f) {
+            widenCentres(m.plane, std::max(0, centreRadius(width)), bit, b.bottom, b.top);
         }
+        m.bounds.left = std::min(m.bounds.left, b.left);
+        m.bounds.right = std::max(m.bounds.right, b.right);
+        m.bounds.bottom = std::min(m.bounds.bottom, b.bottom);
+        m.bounds.top = std::max(m.bounds.top, b.top);
     }
-    emscripten_glUseProgram(m.program);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, m.buffer);
-    emscripten_glBufferData(GL_ARRAY_BUFFER,
-                            static_cast<GLsizeiptr>(m.rectangles.size() * sizeof(float)),
-                            m.rectangles.data(), GL_STREAM_DRAW);
-    emscripten_glEnableVertexAttribArray(static_cast<GLuint>(m.positionAttribute));
-    emscripten_glVertexAttribPointer(static_cast<GLuint>(m.positionAttribute), 2, GL_FLOAT,
-                                     GL_FALSE, 0, nullptr);
-    if (c.colourAttribute >= 0 && c.colourAttribute != m.positionAttribute) {
-        emscripten_glDisableVertexAttribArray(static_cast<GLuint>(c.colourAttribute));
-    }
-    const auto level = [](float v) { return static_cast<float>(colourByte(v)) / 255.0f; };
-    emscripten_glUniform4f(m.colourUniform, level(colour.r), level(colour.g), level(colour.b),
-                           level(colour.a));
-    emscripten_glUniform2f(m.sizeUniform, static_cast<float>(m.width),
-                           static_cast<float>(m.height));
-    emscripten_glUniform2f(m.originUniform, static_cast<float>(view[0]),
-                           static_cast<float>(view[1]));
-    // The mask's 0 or 1 as alpha: the colour where it is 1, the frame as it
-    // was elsewhere.
-    emscripten_glEnable(GL_BLEND);
-    emscripten_glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m.rectangles.size() / 2));
-    emscripten_glDisable(GL_BLEND);
-    emscripten_glBlendFunc(c.blendSource, c.blendDestination);
+    m.colours[static_cast<std::size_t>(m.runs)] = colour;
+    nextItem(m).run = m.runs;
+    ++m.runs;
 }
 
-namespace {
+bool holdDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
+              const std::vector<std::uint16_t>& indices) {
+    Mask& m = mask();
+    if (!m.open) {
+        return false;
+    }
+    // The tiles the draw may fall on: its vertices' box, a pixel wider.
+    float x0 = 1.0f;
+    float x1 = -1.0f;
+    float y0 = 1.0f;
+    float y1 = -1.0f;
+    bool finite = true;
+    for (const DrawVertex& v : vertices) {
+        finite = finite && std::isfinite(v.x) && std::isfinite(v.y);
+        x0 = std::min(x0, v.x);
+        x1 = std::max(x1, v.x);
+        y0 = std::min(y0, v.y);
+        y1 = std::max(y1, v.y);
+    }
+    const float w = static_cast<float>(m.plane.width);
+    const float h = static_cast<float>(m.plane.height);
+    const auto tile = [](float ndc, float size, float side, int limit) {
+        const float pixel = std::min(std::max((ndc + 1.0f) * 0.5f * size + side, 0.0f), size - 1.0f);
+        return std::min(static_cast<int>(pixel) >> tileShift, limit - 1);
+    };
+    if (!finite) {
+        closeGroup();
+        return false;
+    }
+    const int left = tile(x0, w, -1.0f, m.tileColumns);
+    const int right = tile(x1, w, 1.0f, m.tileColumns);
+    const int bottom = tile(y0, h, -1.0f, m.tileRows);
+    const int top = tile(y1, h, 1.0f, m.tileRows);
+    int added = 0;
+    for (int row = bottom; row <= top; ++row) {
+        for (int col = left; col <= right; ++col) {
+            added += m.held[static_cast<std::size_t>(row * m.tileColumns + col)] == 0 ? 1 : 0;
+        }
+    }
+    if (m.heldTiles + added > heldTileLimit) {
+        closeGroup();
+        return false;
+    }
+    for (int row = bottom; row <= top; ++row) {
+        for (int col = left; col <= right; ++col) {
+            m.held[static_cast<std::size_t>(row * m.tileColumns + col)] = 1;
+        }
+    }
+    m.heldTiles += added;
+    Held& item = nextItem(m);
+    item.run = -1;
+    item.mode = mode;
+    item.vertices = vertices;
+    item.indices = indices;
+    return true;
+}
 
-int rasterising = 3;  // one-pixel runs (1), wide runs (2)
-
-}  // namespace
+void closeGroup() {
+    Mask& m = mask();
+    if (!m.open) {
+        return;
+    }
+    m.open = false;
+    const bool marked = m.bounds.right >= m.bounds.left;
+    if (marked) {
+        // Whole rows of tiles: a tile is drawn whole, and the textures must
+        // hold nothing in every row of it but what this group marks.
+        const int bottom = (m.bounds.bottom >> tileShift) << tileShift;
+        const int top =
+            std::min(m.plane.height - 1, (((m.bounds.top >> tileShift) + 1) << tileShift) - 1);
+        markTiles(m, bottom, top);
+        fillPalette(m);
+        paintPicture(m, bottom, top);
+        const GLsizei rows = top - bottom + 1;
+        const std::size_t rowStart = static_cast<std::size_t>(bottom) *
+                                     static_cast<std::size_t>(m.plane.width);
+        emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        emscripten_glActiveTexture(GL_TEXTURE2);
+        emscripten_glBindTexture(GL_TEXTURE_2D, m.colourTexture);
+        emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, bottom, m.plane.width, rows, GL_RGBA,
+                                   GL_UNSIGNED_BYTE, m.picture.data() + rowStart);
+        if (m.heldTiles > 0) {
+            // The runs alone are drawn only where held draws fall.
+            emscripten_glActiveTexture(GL_TEXTURE1);
+            emscripten_glBindTexture(GL_TEXTURE_2D, m.paletteTexture);
+            emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, paletteRows, GL_RGBA,
+                                       GL_UNSIGNED_BYTE, m.palette.data());
+            emscripten_glActiveTexture(GL_TEXTURE0);
+            emscripten_glBindTexture(GL_TEXTURE_2D, m.texture);
+            emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, 0, bottom, m.plane.width, rows,
+                                       GL_LUMINANCE, GL_UNSIGNED_BYTE,
+                                       m.plane.pixels.data() + rowStart);
+        }
+        emscripten_glActiveTexture(GL_TEXTURE0);
+        std::fill(m.plane.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
+                  m.plane.pixels.begin() +
+                      static_cast<std::ptrdiff_t>(rowStart + static_cast<std::size_t>(rows) *
+                                                              static_cast<std::size_t>(m.plane.width)),
+                  std::uint8_t{0});
+        drawTiles(m, -1, [&](std::size_t t) { return m.tiles[t] != 0 && m.held[t] == 0; });
+    }
+    for (std::size_t i = 0; i < m.itemCount; ++i) {
+        const Held& item = m.items[i];
+        if (item.run < 0) {
+            sendDraw(item.mode, item.vertices, item.indices);
+        } else if (marked && m.heldTiles > 0) {
+            const auto bit = static_cast<std::uint8_t>(1 << item.run);
+            drawTiles(m, 1 + item.run,
+                      [&](std::size_t t) { return (m.tiles[t] & bit) != 0 && m.held[t] != 0; });
+        }
+    }
+    std::fill(m.tiles.begin(), m.tiles.end(), std::uint8_t{0});
+    std::fill(m.held.begin(), m.held.end(), std::uint8_t{0});
+    m.itemCount = 0;
+    m.runs = 0;
+    m.heldTiles = 0;
+}
 
 // The page's tests compare what the runs rasterised here give with the same
-// runs drawn by WebGL itself (off).
-extern "C" EMSCRIPTEN_KEEPALIVE void tessaveld_rasterise_runs(int on) {
-    rasterising = on;
+// runs drawn by WebGL itself: one-pixel runs (1), wide runs (2), both, or
+// neither.
+extern "C" EMSCRIPTEN_KEEPALIVE void tessaveld_rasterise_runs(int kinds) {
+    rasterising = kinds;
 }
 
 void endRun() {
@@ -707,14 +566,19 @@ void endRun() {
     }
     Run run;
     std::swap(run, pending);
-    if ((rasterising & (run.width > 1.0f ? 2 : 1)) != 0 && run.segments.size() >= rasterisedRun && context().viewport[2] > 0 &&
-        context().viewport[3] > 0 && rasterisable(run) && !context().blend) {
+    const bool thin = run.width <= 1.0f;
+    const std::size_t count = run.segments.size();
+    const bool long_ = count >= rasterisedRun || (thin && maskedThisFrame && count >= joiningRun);
+    const Context& c = context();
+    if ((rasterising & (thin ? 1 : 2)) != 0 && long_ && c.viewport[2] > 0 && c.viewport[3] > 0 &&
+        !c.blend && rasterisable(run)) {
         // What came before goes to the GPU now, to be drawn while the run is
         // rasterised here.
         flushBatch();
         emscripten_glFlush();
+        maskedThisFrame = true;
         frameMaskedRun(run.segments, run.colour, run.width);
-    } else if (run.width > 1.0f) {
+    } else if (!thin) {
         for (const Segment& s : run.segments) {
             emitQuad(s.a, s.b, run.width);
         }
@@ -740,6 +604,7 @@ void addToRun(const Vertex& a, const Vertex& b, float width) {
 
 void dropRun() {
     pendingRun().segments.clear();
+    maskedThisFrame = false;
 }
 
 }  // namespace gllayer
