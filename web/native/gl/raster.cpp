@@ -153,9 +153,14 @@ constexpr int subpixelShift = 4;
 constexpr std::int64_t subpixels = 1 << subpixelShift;
 
 
-std::int64_t floorDivide(std::int64_t a, std::int64_t b) {  // b > 0
-    const std::int64_t q = a / b;
-    return q * b > a ? q - 1 : q;
+// floor(a / b) for b > 0, both far inside 2^53: a division in double (a
+// 64-bit integer division costs several times as much in wasm), then made
+// exact.
+std::int64_t floorDivide(std::int64_t a, std::int64_t b) {
+    auto q = static_cast<std::int64_t>(std::floor(static_cast<double>(a) / static_cast<double>(b)));
+    const std::int64_t r = a - q * b;
+    q += r < 0 ? -1 : (r >= b ? 1 : 0);
+    return q;
 }
 
 std::int64_t snapped(double v) {
@@ -256,16 +261,81 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
     const std::int64_t s1 = snapped(a1);
     const std::int64_t half = subpixels / 2;
     const std::int64_t first =
-        std::max<std::int64_t>(0, floorDivide(s0 - half + subpixels - 1, subpixels));
+        std::max<std::int64_t>(0, (s0 - half + subpixels - 1) >> subpixelShift);
     const std::int64_t end =
-        std::min<std::int64_t>(alongLimit, floorDivide(s1 - half + subpixels - 1, subpixels));
+        std::min<std::int64_t>(alongLimit, (s1 - half + subpixels - 1) >> subpixelShift);
     if (first >= end) {
+        return;
+    }
+    const std::ptrdiff_t w = m.width;
+    const std::ptrdiff_t alongStep = xMajor ? 1 : w;
+    const std::ptrdiff_t acrossStep = xMajor ? w : 1;
+    // Cut where it leaves the window along its major axis, the line's two
+    // sides are cut at the same place and stay a pixel apart.
+    double e0 = a0;
+    double e1 = a1;
+    double h0 = c0;
+    double h1 = c1;
+    if (e0 < 0.0 || e1 > alongLimit) {
+        const double slope = (c1 - c0) / (a1 - a0);
+        if (e0 < 0.0) {
+            e0 = 0.0;
+            h0 = c0 + (0.0 - a0) * slope;
+        }
+        if (e1 > alongLimit) {
+            e1 = alongLimit;
+            h1 = c0 + (alongLimit - a0) * slope;
+        }
+    }
+    if (e1 > e0 && std::min(h0, h1) >= 1.0 && std::max(h0, h1) + 1.0 < acrossLimit) {
+        // Inside the window across, a pixel from its edges: of each column
+        // the one pixel is the first above the lower side, floor((n - 1) /
+        // 16 d) + 1 on a side that holds its centres, else floor(n / 16 d) + 1
+        // (see SideWalk), no further than a pixel from the ends' own.
+        const std::int64_t t0 = snapped(e0);
+        const std::int64_t t1 = snapped(e1);
+        const std::int64_t lower0 = snapped(h0) - half;
+        const std::int64_t lower1 = snapped(h1) - half;
+        const std::int64_t d = t1 - t0;
+        const std::int64_t rise = lower1 - lower0;
+        const std::int64_t unit = subpixels * d;
+        const bool holds = !xMajor || rise <= 0;
+        const std::int64_t n = (lower0 - half) * d + (first * subpixels + half - t0) * rise -
+                               (holds ? 1 : 0);
+        const std::int64_t q = floorDivide(n, unit);
+        std::int64_t r = n - q * unit;
+        const std::int64_t stepQ = floorDivide(rise, d);
+        const std::int64_t stepR = subpixels * rise - stepQ * unit;
+        std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
+        const std::ptrdiff_t step = alongStep + static_cast<std::ptrdiff_t>(stepQ) * acrossStep;
+        for (std::int64_t k = first; k < end; ++k) {
+            *p |= bit;
+            p += step;
+            r += stepR;
+            const bool carry = r >= unit;
+            r -= carry ? unit : 0;
+            p += carry ? acrossStep : 0;
+        }
+        const int lo = static_cast<int>(std::floor(std::min(h0, h1))) - 1;
+        const int hi = static_cast<int>(std::floor(std::max(h0, h1))) + 1;
+        const int f = static_cast<int>(first);
+        const int e = static_cast<int>(end) - 1;
+        if (xMajor) {
+            b.left = std::min(b.left, f);
+            b.right = std::max(b.right, e);
+            b.bottom = std::min(b.bottom, lo);
+            b.top = std::max(b.top, hi);
+        } else {
+            b.bottom = std::min(b.bottom, f);
+            b.top = std::max(b.top, e);
+            b.left = std::min(b.left, lo);
+            b.right = std::max(b.right, hi);
+        }
         return;
     }
     // The sides' corners, cut to the window where they leave it. Of a side
     // wholly outside, the uncut one serves: its pixels are outside as well.
     std::int64_t side[2][4];
-    bool parallel = true;
     for (int i = 0; i < 2; ++i) {
         const double offset = i == 0 ? -0.5 : 0.5;
         double p0 = a0;
@@ -284,7 +354,6 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
         side[i][1] = snapped(q0);
         side[i][2] = snapped(p1);
         side[i][3] = snapped(q1);
-        parallel = parallel && inside;
         if (side[i][0] == side[i][2]) {
             // Cut down to a point: the centre line's ends give its direction.
             side[i][0] = s0;
@@ -297,81 +366,39 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
     // and the upper one back: along x the lower side holds its centres when
     // it falls or stays level, the upper one when it rises; along y the side
     // at lower x always does, the other never.
+    // Only columns that the cut sides reach hold pixels in the window.
+    const std::int64_t from =
+        std::max(first, (std::min(side[0][0], side[1][0]) >> subpixelShift) - 1);
+    const std::int64_t to =
+        std::min(end, (std::max(side[0][2], side[1][2]) >> subpixelShift) + 2);
     const bool rises = side[0][3] > side[0][1];
     const bool lowerHolds = xMajor ? !rises : true;
     const bool upperHolds = xMajor ? rises : false;
-    SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], first, lowerHolds);
-    SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], first, upperHolds);
-    const std::ptrdiff_t w = m.width;
-    const std::ptrdiff_t alongStep = xMajor ? 1 : w;
-    const std::ptrdiff_t acrossStep = xMajor ? w : 1;
+    SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], from, lowerHolds);
+    SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], from, upperHolds);
+    // Near the window's edges: both sides walked, each column clipped.
     std::int64_t lowest = acrossLimit;
     std::int64_t highest = -1;
-    if (parallel) {
-        // Inside the window the sides lie a pixel apart: one pixel a column,
-        // the first above the lower side, found by its walk alone.
-        const std::int64_t p0 = lower.firstAbove();
-        SideWalk last = lower;
-        const std::int64_t n = end - 1 - first;
-        last.q += n * lower.stepQ;
-        last.r += n * lower.stepR;
-        last.q += floorDivide(last.r, lower.unit);
-        last.r -= floorDivide(last.r, lower.unit) * lower.unit;
-        const std::int64_t p1 = last.firstAbove();
-        lowest = std::min(p0, p1);
-        highest = std::max(p0, p1);
-        if (lowest >= 0 && highest < acrossLimit) {
-            // One store a column, no clipping. On a side that holds its
-            // centres the pixel is q when the remainder is zero, else q + 1;
-            // otherwise always q + 1: counted from q + 1 with the remainder
-            // taken one lower.
-            const std::int64_t unit = lower.unit;
-            const std::int64_t stepR = lower.stepR;
-            std::int64_t r = lower.r - (lowerHolds ? 1 : 0);
-            std::int64_t q = lower.q;
-            if (r < 0) {
-                r += unit;
-                --q;
-            }
-            std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
-            const std::ptrdiff_t step =
-                alongStep + static_cast<std::ptrdiff_t>(lower.stepQ) * acrossStep;
-            for (std::int64_t k = first; k < end; ++k) {
-                *p |= bit;
-                p += step;
-                r += stepR;
-                const bool carry = r >= unit;
-                r -= carry ? unit : 0;
-                p += carry ? acrossStep : 0;
-            }
-        } else {
-            parallel = false;
+    for (std::int64_t k = from; k < to; ++k) {
+        const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
+        const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
+        for (std::int64_t j = lo; j <= hi; ++j) {
+            m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] |= bit;
         }
-    }
-    if (!parallel) {
-        lowest = acrossLimit;
-        highest = -1;
-        for (std::int64_t k = first; k < end; ++k) {
-            const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
-            const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
-            for (std::int64_t j = lo; j <= hi; ++j) {
-                m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] |= bit;
-            }
-            if (lo <= hi) {
-                lowest = std::min(lowest, lo);
-                highest = std::max(highest, hi);
-            }
-            lower.next();
-            upper.next();
+        if (lo <= hi) {
+            lowest = std::min(lowest, lo);
+            highest = std::max(highest, hi);
         }
+        lower.next();
+        upper.next();
     }
     const int lo = static_cast<int>(std::max<std::int64_t>(0, lowest));
     const int hi = static_cast<int>(std::min<std::int64_t>(acrossLimit - 1, highest));
     if (lo > hi) {
         return;
     }
-    const int f = static_cast<int>(first);
-    const int e = static_cast<int>(end) - 1;
+    const int f = static_cast<int>(from);
+    const int e = static_cast<int>(to) - 1;
     if (xMajor) {
         b.left = std::min(b.left, f);
         b.right = std::max(b.right, e);
