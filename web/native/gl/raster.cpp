@@ -306,15 +306,32 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
         std::int64_t r = n - q * unit;
         const std::int64_t stepQ = floorDivide(rise, d);
         const std::int64_t stepR = subpixels * rise - stepQ * unit;
-        std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
         const std::ptrdiff_t step = alongStep + static_cast<std::ptrdiff_t>(stepQ) * acrossStep;
-        for (std::int64_t k = first; k < end; ++k) {
+        // Two walks at once, from the start and from halfway, so that the
+        // processor need not wait on one remainder at a time.
+        const std::int64_t count = end - first;
+        const std::int64_t split = count / 2;
+        const std::int64_t n2 = n + split * subpixels * rise;
+        const std::int64_t q2 = floorDivide(n2, unit);
+        std::int64_t r2 = n2 - q2 * unit;
+        std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
+        std::uint8_t* p2 = m.pixels.data() + (q2 + 1) * acrossStep + (first + split) * alongStep;
+        for (std::int64_t i = 0; i < split; ++i) {
             *p |= bit;
+            *p2 |= bit;
             p += step;
+            p2 += step;
             r += stepR;
+            r2 += stepR;
             const bool carry = r >= unit;
+            const bool carry2 = r2 >= unit;
             r -= carry ? unit : 0;
+            r2 -= carry2 ? unit : 0;
             p += carry ? acrossStep : 0;
+            p2 += carry2 ? acrossStep : 0;
+        }
+        if (count - split > split) {
+            *p2 |= bit;
         }
         const int lo = static_cast<int>(std::floor(std::min(h0, h1))) - 1;
         const int hi = static_cast<int>(std::floor(std::max(h0, h1))) + 1;
