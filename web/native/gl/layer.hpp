@@ -4,9 +4,10 @@
 // and matrices, and the one context that holds GL's state and the batch
 // waiting for the GPU. The files: state.cpp (GL's state and matrices),
 // primitives.cpp (glBegin to glEnd: primitives into segments and
-// triangles), batch.cpp (triangles and lines into one draw), mask.cpp
-// (long runs of wide segments rasterised on the processor) and frame.cpp (a
-// frame that repeats the one on the canvas is not sent again).
+// triangles), batch.cpp (triangles and lines into one draw), mask.cpp (long
+// runs of segments rasterised on the processor, by raster.cpp, and drawn up
+// to eight at once) and frame.cpp (a frame that repeats the one on the
+// canvas is not sent again).
 
 #include <GL/gl.h>
 

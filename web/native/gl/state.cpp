@@ -11,7 +11,8 @@
 // degrees), the w pixels centred on it, from its first pixel up to but not
 // including its last, as the desktop's lines do; WebGL itself draws every
 // line 1 pixel wide. They become parallelograms in the batch, or, for a long
-// run of one colour, pixels of a mask rasterised here (mask.cpp).
+// run of one colour, pixels of a mask rasterised here (mask.cpp), as do long
+// runs of lines 1 pixel wide, by WebGL's own rule for them.
 //
 // There is no lighting, no depth buffer and no texturing (the page has no
 // bitmap fonts: glGenLists fails, which their loader reports as a failed
