@@ -223,7 +223,8 @@ void markTiles(Mask& m, int bottom, int top) {
     const std::size_t chunks = w / 8;
     for (int y = bottom; y <= top; ++y) {
         const std::uint8_t* row = m.plane.pixels.data() + static_cast<std::size_t>(y) * w;
-        std::uint8_t* tiles = m.tiles.data() + static_cast<std::size_t>((y >> tileShift) * m.tileColumns);
+        std::uint8_t* tiles =
+            m.tiles.data() + static_cast<std::size_t>((y >> tileShift) * m.tileColumns);
         for (std::size_t c = 0; c < chunks; ++c) {
             std::uint64_t v = load8(row + c * 8);
             if (v != 0) {
@@ -246,7 +247,8 @@ void fillPalette(Mask& m) {
     std::array<std::array<std::uint8_t, 4>, groupRuns> rgba{};
     for (int i = 0; i < m.runs; ++i) {
         const Colour& c = m.colours[static_cast<std::size_t>(i)];
-        rgba[static_cast<std::size_t>(i)] = {colourByte(c.r), colourByte(c.g), colourByte(c.b), 255};
+        rgba[static_cast<std::size_t>(i)] = {colourByte(c.r), colourByte(c.g), colourByte(c.b),
+                                             255};
     }
     std::uint8_t* p = m.palette.data();
     for (int row = 0; row < paletteRows; ++row) {
@@ -273,8 +275,10 @@ void fillPalette(Mask& m) {
 void paintPicture(Mask& m, int bottom, int top) {
     std::array<std::uint32_t, 256> colourOf;
     std::memcpy(colourOf.data(), m.palette.data(), sizeof colourOf);
-    const std::size_t first = static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.plane.width);
-    const std::size_t end = static_cast<std::size_t>(top + 1) * static_cast<std::size_t>(m.plane.width);
+    const std::size_t first =
+        static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.plane.width);
+    const std::size_t end =
+        static_cast<std::size_t>(top + 1) * static_cast<std::size_t>(m.plane.width);
     const std::uint8_t* bits = m.plane.pixels.data();
     std::uint32_t* out = m.picture.data();
     std::size_t i = first;
@@ -314,7 +318,8 @@ void drawTiles(Mask& m, int paletteRow, Chosen chosen) {
             const float u0 = static_cast<float>(col << tileShift) / w;
             const float u1 = static_cast<float>(std::min(end << tileShift, m.plane.width)) / w;
             const float v0 = static_cast<float>(row << tileShift) / h;
-            const float v1 = static_cast<float>(std::min((row + 1) << tileShift, m.plane.height)) / h;
+            const float v1 =
+                static_cast<float>(std::min((row + 1) << tileShift, m.plane.height)) / h;
             const float x0 = 2.0f * u0 - 1.0f;
             const float x1 = 2.0f * u1 - 1.0f;
             const float y0 = 2.0f * v0 - 1.0f;
@@ -393,8 +398,7 @@ bool rasterisable(const Run& run) {
 void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour, float width) {
     const std::array<GLint, 4>& view = context().viewport;
     Mask& m = mask();
-    if (m.open &&
-        (m.runs == groupRuns || m.plane.width != view[2] || m.plane.height != view[3])) {
+    if (m.open && (m.runs == groupRuns || m.plane.width != view[2] || m.plane.height != view[3])) {
         closeGroup();
     }
     if (!m.open) {
@@ -456,7 +460,8 @@ bool holdDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
     const float w = static_cast<float>(m.plane.width);
     const float h = static_cast<float>(m.plane.height);
     const auto tile = [](float ndc, float size, float side, int limit) {
-        const float pixel = std::min(std::max((ndc + 1.0f) * 0.5f * size + side, 0.0f), size - 1.0f);
+        const float pixel =
+            std::min(std::max((ndc + 1.0f) * 0.5f * size + side, 0.0f), size - 1.0f);
         return std::min(static_cast<int>(pixel) >> tileShift, limit - 1);
     };
     if (!finite) {
@@ -508,8 +513,8 @@ void closeGroup() {
         fillPalette(m);
         paintPicture(m, bottom, top);
         const GLsizei rows = top - bottom + 1;
-        const std::size_t rowStart = static_cast<std::size_t>(bottom) *
-                                     static_cast<std::size_t>(m.plane.width);
+        const std::size_t rowStart =
+            static_cast<std::size_t>(bottom) * static_cast<std::size_t>(m.plane.width);
         emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         emscripten_glActiveTexture(GL_TEXTURE2);
         emscripten_glBindTexture(GL_TEXTURE_2D, m.colourTexture);
@@ -528,11 +533,12 @@ void closeGroup() {
                                        m.plane.pixels.data() + rowStart);
         }
         emscripten_glActiveTexture(GL_TEXTURE0);
-        std::fill(m.plane.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
-                  m.plane.pixels.begin() +
-                      static_cast<std::ptrdiff_t>(rowStart + static_cast<std::size_t>(rows) *
-                                                              static_cast<std::size_t>(m.plane.width)),
-                  std::uint8_t{0});
+        std::fill(
+            m.plane.pixels.begin() + static_cast<std::ptrdiff_t>(rowStart),
+            m.plane.pixels.begin() +
+                static_cast<std::ptrdiff_t>(rowStart + static_cast<std::size_t>(rows) *
+                                                           static_cast<std::size_t>(m.plane.width)),
+            std::uint8_t{0});
         drawTiles(m, -1, [&](std::size_t t) { return m.tiles[t] != 0 && m.held[t] == 0; });
     }
     for (std::size_t i = 0; i < m.itemCount; ++i) {

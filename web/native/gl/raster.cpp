@@ -17,7 +17,18 @@ void centresWithin(float lo, float hi, int limit, int& first, int& end) {
     end = static_cast<int>(std::max(0.0f, std::min(e, static_cast<float>(limit))));
 }
 
-
+// Widens b by the pixels from `first` to `last` along the major axis and
+// from `lo` to `hi` across it.
+void extend(Bounds& b, bool xMajor, int first, int last, int lo, int hi) {
+    int& alongLow = xMajor ? b.left : b.bottom;
+    int& alongHigh = xMajor ? b.right : b.top;
+    int& acrossLow = xMajor ? b.bottom : b.left;
+    int& acrossHigh = xMajor ? b.top : b.right;
+    alongLow = std::min(alongLow, first);
+    alongHigh = std::max(alongHigh, last);
+    acrossLow = std::min(acrossLow, lo);
+    acrossHigh = std::max(acrossHigh, hi);
+}
 
 }  // namespace
 
@@ -118,17 +129,7 @@ void rasteriseWideSegment(Plane& m, float x0, float y0, float x1, float y1, floa
     if (highestMarked < 0) {
         return;
     }
-    if (xMajor) {
-        b.left = std::min(b.left, first);
-        b.right = std::max(b.right, end - 1);
-        b.bottom = std::min(b.bottom, lowestMarked);
-        b.top = std::max(b.top, highestMarked);
-    } else {
-        b.bottom = std::min(b.bottom, first);
-        b.top = std::max(b.top, end - 1);
-        b.left = std::min(b.left, lowestMarked);
-        b.right = std::max(b.right, highestMarked);
-    }
+    extend(b, xMajor, first, end - 1, lowestMarked, highestMarked);
 }
 
 // One-pixel lines as the browser's rasteriser draws them, found by drawing
@@ -151,7 +152,6 @@ namespace {
 
 constexpr int subpixelShift = 4;
 constexpr std::int64_t subpixels = 1 << subpixelShift;
-
 
 // floor(a / b) for b > 0, both far inside 2^53: a division in double (a
 // 64-bit integer division costs several times as much in wasm), then made
@@ -214,8 +214,8 @@ struct SideWalk {
 
     // The side through (along, across) corners a and b in sixteenths, a
     // before b along; walked from column `first`.
-    SideWalk(std::int64_t a0, std::int64_t c0, std::int64_t a1, std::int64_t c1,
-             std::int64_t first, bool onSide_)
+    SideWalk(std::int64_t a0, std::int64_t c0, std::int64_t a1, std::int64_t c1, std::int64_t first,
+             bool onSide_)
         : onSide(onSide_) {
         const std::int64_t d = a1 - a0;
         const std::int64_t rise = c1 - c0;
@@ -300,8 +300,8 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
         const std::int64_t rise = lower1 - lower0;
         const std::int64_t unit = subpixels * d;
         const bool holds = !xMajor || rise <= 0;
-        const std::int64_t n = (lower0 - half) * d + (first * subpixels + half - t0) * rise -
-                               (holds ? 1 : 0);
+        const std::int64_t n =
+            (lower0 - half) * d + (first * subpixels + half - t0) * rise - (holds ? 1 : 0);
         const std::int64_t q = floorDivide(n, unit);
         std::int64_t r = n - q * unit;
         const std::int64_t stepQ = floorDivide(rise, d);
@@ -335,19 +335,7 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
         }
         const int lo = static_cast<int>(std::floor(std::min(h0, h1))) - 1;
         const int hi = static_cast<int>(std::floor(std::max(h0, h1))) + 1;
-        const int f = static_cast<int>(first);
-        const int e = static_cast<int>(end) - 1;
-        if (xMajor) {
-            b.left = std::min(b.left, f);
-            b.right = std::max(b.right, e);
-            b.bottom = std::min(b.bottom, lo);
-            b.top = std::max(b.top, hi);
-        } else {
-            b.bottom = std::min(b.bottom, f);
-            b.top = std::max(b.top, e);
-            b.left = std::min(b.left, lo);
-            b.right = std::max(b.right, hi);
-        }
+        extend(b, xMajor, static_cast<int>(first), static_cast<int>(end) - 1, lo, hi);
         return;
     }
     // The sides' corners, cut to the window where they leave it. Of a side
@@ -386,8 +374,7 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
     // Only columns that the cut sides reach hold pixels in the window.
     const std::int64_t from =
         std::max(first, (std::min(side[0][0], side[1][0]) >> subpixelShift) - 1);
-    const std::int64_t to =
-        std::min(end, (std::max(side[0][2], side[1][2]) >> subpixelShift) + 2);
+    const std::int64_t to = std::min(end, (std::max(side[0][2], side[1][2]) >> subpixelShift) + 2);
     const bool rises = side[0][3] > side[0][1];
     const bool lowerHolds = xMajor ? !rises : true;
     const bool upperHolds = xMajor ? rises : false;
@@ -414,19 +401,7 @@ void rasteriseThinSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, 
     if (lo > hi) {
         return;
     }
-    const int f = static_cast<int>(from);
-    const int e = static_cast<int>(to) - 1;
-    if (xMajor) {
-        b.left = std::min(b.left, f);
-        b.right = std::max(b.right, e);
-        b.bottom = std::min(b.bottom, lo);
-        b.top = std::max(b.top, hi);
-    } else {
-        b.bottom = std::min(b.bottom, f);
-        b.top = std::max(b.top, e);
-        b.left = std::min(b.left, lo);
-        b.right = std::max(b.right, hi);
-    }
+    extend(b, xMajor, static_cast<int>(from), static_cast<int>(to) - 1, lo, hi);
 }
 
 namespace {
