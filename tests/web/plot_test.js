@@ -225,6 +225,18 @@ async function plotPanel(browser, url) {
   }, px, py);
   check('the ring stands around the clicked point 2, over the canvas',
       ringed.around >= 12 && ringed.centre === 0, JSON.stringify(ringed));
+  // Every axis's tick labels, small and large, name their ticks: each reads
+  // back within a hundredth of a step of its tick.
+  const labels = await s.page.evaluate(async () => {
+    const {ticks, formatTick} = await import('./plot.js');
+    return [[0, 3.2e-4], [-7e-6, 1.3e-5], [0, 0.37], [1, 9], [0, 2.6e4], [-3.1e6, 4.4e6]].map(
+        ([lo, hi]) => ticks(lo, hi, 6).map((t) => [t, formatTick(t)]));
+  });
+  const misread = labels.flatMap((axis) => axis.filter(([t, text], i) =>
+    Math.abs(Number(text) - t) > Math.abs(axis[1][0] - axis[0][0]) / 100 ||
+    axis.some(([, other], j) => j !== i && other === text)));
+  check('tick labels read back as their ticks, none twice', misread.length === 0,
+      JSON.stringify(misread));
   check('plot pointer: no page error', s.errors.length === 0, s.errors.join('; '));
   await s.close();
 }

@@ -36,11 +36,14 @@ export function ticks(lo, hi, wanted) {
   return out;
 }
 
+// A tick's value in at most four significant digits, far from 1 in powers of
+// ten: 2.5e-4 stays 2.5e-4 (rounded to one digit it read 3e-4, as 3e-4 beside it did).
 export function formatTick(v) {
   const a = Math.abs(v);
   if (a === 0) return '0';
-  if (a >= 1e4 || a < 1e-3) return v.toExponential(0);
-  return String(Number(v.toPrecision(4)));
+  const short = Number(v.toPrecision(4));
+  if (a >= 1e4 || a < 1e-3) return short.toExponential();
+  return String(short);
 }
 
 // A canvas kept at the device's pixel density, so that the plot stays crisp
