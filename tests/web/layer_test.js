@@ -38,7 +38,7 @@ async function rasterisedRuns(browser, url) {
         gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, p);
         return p;
       };
-      const own = picture(1);
+      const own = picture(3);
       const webgl = picture(0);
       Module._tessaveld_rasterise_runs(3);
       let differing = 0;

@@ -191,8 +191,6 @@ void prepareMask(Mask& m, int width, int height) {
         p.height = height;
         const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
         p.pixels.assign(size, 0);
-        p.xCentres.assign(size, 0);
-        p.yCentres.assign(size + 2 * yPadding, 0);
         m.picture.assign(size, 0);
         m.tileColumns = (width + tileSize - 1) / tileSize;
         m.tileRows = (height + tileSize - 1) / tileSize;
@@ -415,19 +413,12 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
     const auto toWindowY = [&](const Vertex& v) { return (v.y / v.w + 1.0f) * 0.5f * h; };
     const auto bit = static_cast<std::uint8_t>(1 << m.runs);
     Bounds b{m.plane.width, -1, m.plane.height, -1};
+    const int whole = static_cast<int>(width);
     for (const Segment& s : segments) {
-        if (width == 1.0f) {
-            rasteriseThinSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
-                                 toWindowY(s.b), bit, b);
-        } else {
-            rasteriseWideSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b),
-                                 toWindowY(s.b), width, bit, b);
-        }
+        rasteriseSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
+                         whole, bit, b);
     }
     if (b.right >= b.left) {
-        if (width > 1.0f) {
-            widenCentres(m.plane, std::max(0, centreRadius(width)), bit, b.bottom, b.top);
-        }
         m.bounds.left = std::min(m.bounds.left, b.left);
         m.bounds.right = std::max(m.bounds.right, b.right);
         m.bounds.bottom = std::min(m.bounds.bottom, b.bottom);
