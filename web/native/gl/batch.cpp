@@ -30,10 +30,7 @@ void prepareProgram(Context& c) {
     if (c.program != 0) {
         return;
     }
-    c.program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(c.program, compileShader(GL_VERTEX_SHADER, vertexShader));
-    emscripten_glAttachShader(c.program, compileShader(GL_FRAGMENT_SHADER, fragmentShader));
-    emscripten_glLinkProgram(c.program);
+    c.program = linkShaders(vertexShader, fragmentShader);
     c.positionAttribute = emscripten_glGetAttribLocation(c.program, "position");
     c.colourAttribute = emscripten_glGetAttribLocation(c.program, "colour");
     emscripten_glGenBuffers(1, &c.buffer);
@@ -68,6 +65,14 @@ GLuint compileShader(GLenum kind, const char* source) {
     emscripten_glShaderSource(shader, 1, &source, nullptr);
     emscripten_glCompileShader(shader);
     return shader;
+}
+
+GLuint linkShaders(const char* vertexSource, const char* fragmentSource) {
+    const GLuint program = emscripten_glCreateProgram();
+    emscripten_glAttachShader(program, compileShader(GL_VERTEX_SHADER, vertexSource));
+    emscripten_glAttachShader(program, compileShader(GL_FRAGMENT_SHADER, fragmentSource));
+    emscripten_glLinkProgram(program);
+    return program;
 }
 
 // Draws what the batch holds, in the order it was given.

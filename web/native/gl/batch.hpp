@@ -15,6 +15,9 @@ namespace gllayer {
 // A shader of this kind compiled from source.
 GLuint compileShader(GLenum kind, const char* source);
 
+// A program linked from a vertex and a fragment shader's source.
+GLuint linkShaders(const char* vertexSource, const char* fragmentSource);
+
 // A colour component as the framebuffer stores it, 0 to 255.
 std::uint8_t colourByte(float v);
 

@@ -154,10 +154,7 @@ void setNearest() {
 
 Mask::Program linkProgram(const char* fragmentShader) {
     Mask::Program p;
-    p.id = emscripten_glCreateProgram();
-    emscripten_glAttachShader(p.id, compileShader(GL_VERTEX_SHADER, maskVertexShader));
-    emscripten_glAttachShader(p.id, compileShader(GL_FRAGMENT_SHADER, fragmentShader));
-    emscripten_glLinkProgram(p.id);
+    p.id = linkShaders(maskVertexShader, fragmentShader);
     p.positionAttribute = emscripten_glGetAttribLocation(p.id, "position");
     p.placeAttribute = emscripten_glGetAttribLocation(p.id, "place");
     p.rowUniform = emscripten_glGetUniformLocation(p.id, "row");
