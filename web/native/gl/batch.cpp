@@ -26,6 +26,14 @@ constexpr const char* fragmentShader =
     "varying vec4 shade;\n"
     "void main() { gl_FragColor = shade; }\n";
 
+// A shader of this kind compiled from source.
+GLuint compileShader(GLenum kind, const char* source) {
+    const GLuint shader = emscripten_glCreateShader(kind);
+    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    emscripten_glCompileShader(shader);
+    return shader;
+}
+
 void prepareProgram(Context& c) {
     if (c.program != 0) {
         return;
@@ -59,13 +67,6 @@ std::uint16_t emit(const Vertex& v) {
 }
 
 }  // namespace
-
-GLuint compileShader(GLenum kind, const char* source) {
-    const GLuint shader = emscripten_glCreateShader(kind);
-    emscripten_glShaderSource(shader, 1, &source, nullptr);
-    emscripten_glCompileShader(shader);
-    return shader;
-}
 
 GLuint linkShaders(const char* vertexSource, const char* fragmentSource) {
     const GLuint program = emscripten_glCreateProgram();

@@ -12,9 +12,6 @@
 
 namespace gllayer {
 
-// A shader of this kind compiled from source.
-GLuint compileShader(GLenum kind, const char* source);
-
 // A program linked from a vertex and a fragment shader's source.
 GLuint linkShaders(const char* vertexSource, const char* fragmentSource);
 

@@ -409,17 +409,10 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
     const auto toWindowX = [&](const Vertex& v) { return (v.x / v.w + 1.0f) * 0.5f * w; };
     const auto toWindowY = [&](const Vertex& v) { return (v.y / v.w + 1.0f) * 0.5f * h; };
     const auto bit = static_cast<std::uint8_t>(1 << m.runs);
-    Bounds b{m.plane.width, -1, m.plane.height, -1};
     const int whole = static_cast<int>(width);
     for (const Segment& s : segments) {
         rasteriseSegment(m.plane, toWindowX(s.a), toWindowY(s.a), toWindowX(s.b), toWindowY(s.b),
-                         whole, bit, b);
-    }
-    if (b.right >= b.left) {
-        m.bounds.left = std::min(m.bounds.left, b.left);
-        m.bounds.right = std::max(m.bounds.right, b.right);
-        m.bounds.bottom = std::min(m.bounds.bottom, b.bottom);
-        m.bounds.top = std::max(m.bounds.top, b.top);
+                         whole, bit, m.bounds);
     }
     m.colours[static_cast<std::size_t>(m.runs)] = colour;
     nextItem(m).run = m.runs;

@@ -29,7 +29,7 @@ struct Bounds {
 
 // Sets `bit` in the pixels of a line of this whole width (pixels) from (x0,
 // y0) to (x1, y1), window coordinates with y up, within windowReach of the
-// window.
+// window; b grows to hold them.
 void rasteriseSegment(Plane& m, float x0, float y0, float x1, float y1, int width, std::uint8_t bit,
                       Bounds& b);
 
