@@ -21,6 +21,25 @@ function polygon(snapshot, field) {
   return at < 0 ? [] : value.slice(at + 1).split('/').map((p) => p.split(',').map(Number));
 }
 
+// Key e raises the degree: the control polygon becomes the raised one (the
+// old one is kept beside it). Its largest distance, over the first `coordinates`
+// coordinates, from Q_i = i/(n+1) P_(i-1) + (1 - i/(n+1)) P_i.
+async function elevated(s, coordinates) {
+  const before = polygon(await snapshotOf(s), 'points');
+  await s.key('e');
+  const after = polygon(await snapshotOf(s), 'points');
+  const n = before.length - 1;
+  let w = 0;
+  after.forEach((q, i) => {
+    const a = i / (n + 1);
+    for (let c = 0; c < coordinates; ++c) {
+      const want = (i > 0 ? a * before[i - 1][c] : 0) + (i <= n ? (1 - a) * before[i][c] : 0);
+      w = Math.max(w, Math.abs(q[c] - want));
+    }
+  });
+  return {after, n, w};
+}
+
 function choose(n, k) {
   let c = 1;
   for (let j = 1; j <= k; ++j) c = c * (n - k + j) / j;
@@ -180,20 +199,7 @@ const claims = {
   'bezier:4': async (s) => {
     const p = await plotOf(s);
     const sum = Math.max(...[...sums(p.functions).values()].map((v) => Math.abs(v - 1)));
-    const before = polygon(await snapshotOf(s), 'points');
-    await s.key('e');
-    // The control polygon becomes the raised one; the old one is kept beside it.
-    const after = polygon(await snapshotOf(s), 'points');
-    const n = before.length - 1;
-    // Q_i = i/(n+1) P_(i-1) + (1 - i/(n+1)) P_i.
-    let w = 0;
-    after.forEach((q, i) => {
-      const a = i / (n + 1);
-      for (let c = 0; c < 2; ++c) {
-        const want = (i > 0 ? a * before[i - 1][c] : 0) + (i <= n ? (1 - a) * before[i][c] : 0);
-        w = Math.max(w, Math.abs(q[c] - want));
-      }
-    });
+    const {after, n, w} = await elevated(s, 2);
     return [['weights never negative and adding up to 1', sum < 1e-9 && p.functions.every((f) => f.value.every((v) => v >= 0))],
       ['raised: one point more, each on a leg of the old polygon', after.length === n + 2 && w < 1e-3, `${after.length}, ${w}`]];
   },
@@ -294,18 +300,7 @@ const claims = {
     return [['the curve exists while d + 1 <= n and not after', said.every((x) => x.curve === (x.d + 1 <= 3)), JSON.stringify(said)]];
   },
   'reduction:1': async (s) => {
-    const before = polygon(await snapshotOf(s), 'points');
-    await s.key('e');
-    const after = polygon(await snapshotOf(s), 'points');
-    const n = before.length - 1;
-    let w = 0;
-    after.forEach((q, i) => {
-      const a = i / (n + 1);
-      for (let c = 0; c < 3; ++c) {
-        const want = (i > 0 ? a * before[i - 1][c] : 0) + (i <= n ? (1 - a) * before[i][c] : 0);
-        w = Math.max(w, Math.abs(q[c] - want));
-      }
-    });
+    const {after, n, w} = await elevated(s, 3);
     return [['the new points follow the formula', after.length === n + 2 && w < 1e-3, `${w}`]];
   },
   'reduction:2': async (s) => {
