@@ -1,7 +1,7 @@
-// The page's GL layer rasterises long runs of one-pixel lines itself, and
-// draws them as one picture beside the markers between them. Each state here
-// is drawn that way and by WebGL's own lines, and the two pictures must be
-// the same pixel for pixel.
+// The page's GL layer rasterises long runs of lines itself, with everything
+// drawn after them (the markers between them, the knots' handles), and draws
+// them as one picture. Each state here is drawn that way and by WebGL's own
+// lines and triangles, and the two pictures must be the same pixel for pixel.
 'use strict';
 const {grid, WebSession, sleep} = require('./driver.js');
 const {check} = require('./check.js');
@@ -38,9 +38,9 @@ async function rasterisedRuns(browser, url) {
         gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, p);
         return p;
       };
-      const own = picture(3);
+      const own = picture(7);
       const webgl = picture(0);
-      Module._tessaveld_rasterise_runs(3);
+      Module._tessaveld_rasterise_runs(7);
       let differing = 0;
       let drawn = 0;
       const first = [];

@@ -4,6 +4,7 @@
 #include <webgl/webgl1.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -57,16 +58,20 @@ void reserveVertices(std::size_t count, GLenum mode = GL_TRIANGLES) {
 
 std::uint16_t emit(const Vertex& v) {
     Context& c = context();
-    const float inverseW = 1.0f / v.w;
-    c.batch.push_back({v.x * inverseW,
-                       v.y * inverseW,
-                       v.z * inverseW,
-                       {colourByte(v.colour.r), colourByte(v.colour.g), colourByte(v.colour.b),
-                        colourByte(v.colour.a)}});
+    c.batch.push_back(drawVertex(v));
     return static_cast<std::uint16_t>(c.batch.size() - 1);
 }
 
 }  // namespace
+
+DrawVertex drawVertex(const Vertex& v) {
+    const float inverseW = 1.0f / v.w;
+    return {v.x * inverseW,
+            v.y * inverseW,
+            v.z * inverseW,
+            {colourByte(v.colour.r), colourByte(v.colour.g), colourByte(v.colour.b),
+             colourByte(v.colour.a)}};
+}
 
 GLuint linkShaders(const char* vertexSource, const char* fragmentSource) {
     const GLuint program = emscripten_glCreateProgram();
@@ -88,7 +93,7 @@ void flushBatch() {
 
 void drawNow(GLenum mode, const std::vector<DrawVertex>& vertices,
              const std::vector<std::uint16_t>& indices) {
-    if (!holdDraw(mode, vertices, indices)) {
+    if (!takeDraw(mode, vertices, indices)) {
         sendDraw(mode, vertices, indices);
     }
 }
@@ -143,12 +148,12 @@ void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
 
 // The segment a-b as the parallelogram a wide line covers: offset by half the
 // width across its major axis, in window pixels turned back into clip units.
-void emitQuad(const Vertex& a, const Vertex& b, float width) {
+bool quadCorners(const Vertex& a, const Vertex& b, float width, std::array<DrawVertex, 4>& out) {
     const Context& c = context();
     const float vw = static_cast<float>(c.viewport[2]);
     const float vh = static_cast<float>(c.viewport[3]);
     if (vw <= 0.0f || vh <= 0.0f) {
-        return;
+        return false;
     }
     const float dx = (b.x / b.w - a.x / a.w) * vw;
     const float dy = (b.y / b.w - a.y / a.w) * vh;
@@ -171,16 +176,23 @@ void emitQuad(const Vertex& a, const Vertex& b, float width) {
         Vertex s = v;
         s.x += (sign * ox + ax) * v.w;
         s.y += (sign * oy + ay) * v.w;
-        return s;
+        return drawVertex(s);
     };
+    out = {shifted(a, -1.0f), shifted(b, -1.0f), shifted(b, 1.0f), shifted(a, 1.0f)};
+    return true;
+}
+
+void emitQuad(const Vertex& a, const Vertex& b, float width) {
+    std::array<DrawVertex, 4> corners{};
+    if (!quadCorners(a, b, width, corners)) {
+        return;
+    }
     reserveVertices(4);
-    const std::uint16_t i = emit(shifted(a, -1.0f));
-    emit(shifted(b, -1.0f));
-    emit(shifted(b, 1.0f));
-    emit(shifted(a, 1.0f));
-    std::vector<std::uint16_t>& out = context().indices;
+    Context& c = context();
+    const auto i = static_cast<std::uint16_t>(c.batch.size());
+    c.batch.insert(c.batch.end(), corners.begin(), corners.end());
     const auto at = [i](int k) { return static_cast<std::uint16_t>(i + k); };
-    out.insert(out.end(), {at(0), at(1), at(2), at(0), at(2), at(3)});
+    c.indices.insert(c.indices.end(), {at(0), at(1), at(2), at(0), at(2), at(3)});
 }
 
 void emitLine(const Vertex& a, const Vertex& b) {

@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cstdint>
 
 #include "web/native/gl/layer.hpp"
@@ -26,6 +27,14 @@ void dropBatch();
 
 // Appends the triangle a, b, c.
 void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
+
+// A vertex as the batch sends it: divided by w, its colour in bytes.
+DrawVertex drawVertex(const Vertex& v);
+
+// The corners of the parallelogram that a line of this width (window pixels)
+// covers, as the batch sends them (two triangles: 0 1 2 and 0 2 3); false
+// while the viewport is empty.
+bool quadCorners(const Vertex& a, const Vertex& b, float width, std::array<DrawVertex, 4>& out);
 
 // Appends the parallelogram that a line of this width (window pixels) covers.
 void emitQuad(const Vertex& a, const Vertex& b, float width);

@@ -5,8 +5,8 @@
 // waiting for the GPU. The files: state.cpp (GL's state and matrices),
 // primitives.cpp (glBegin to glEnd: primitives into segments and
 // triangles), batch.cpp (triangles and lines into one draw), mask.cpp (long
-// runs of segments rasterised on the processor, by raster.cpp, and drawn up
-// to eight at once) and frame.cpp (a frame that repeats the one on the
+// runs of segments, and what follows them, rasterised on the processor by
+// raster.cpp and drawn as one picture) and frame.cpp (a frame that repeats the one on the
 // canvas is not sent again).
 
 #include <GL/gl.h>

@@ -1,9 +1,9 @@
 #pragma once
 
 // Long runs of segments of one colour, rasterised on the processor into a
-// mask of the window, a bit a run, and drawn as the mask's tiles, up to eight
-// runs at once with the draws between them; short runs become parallelograms
-// or WebGL's own lines in the batch.
+// mask of the window, with everything drawn after them until something the
+// mask cannot take, and drawn as one picture; short runs become
+// parallelograms or WebGL's own lines in the batch.
 
 #include <GL/gl.h>
 
@@ -26,13 +26,16 @@ void endRun();
 // frame begins afresh.
 void dropRun();
 
-// Holds a draw of the batch back while a group of runs is open and the draw
-// falls on few tiles (true), or draws the group first (false: the caller
-// sends it).
-bool holdDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
+// Rasterises a draw of the batch into the open group (true), or draws the
+// group first if the draw is not one it can take (false: the caller sends
+// it).
+bool takeDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
               const std::vector<std::uint16_t>& indices);
 
-// Draws the open group of runs and the draws held with it, in their order.
+// Opens a group at the start of a frame if the last one rasterised a run.
+void openFrameGroup();
+
+// Draws the open group's picture.
 void closeGroup();
 
 }  // namespace gllayer

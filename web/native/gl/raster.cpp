@@ -138,7 +138,7 @@ struct SideWalk {
 }  // namespace
 
 void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int width,
-                      std::uint8_t bit, Bounds& b) {
+                      std::uint8_t value, Bounds& b) {
     const bool xMajor = std::fabs(fx1 - fx0) >= std::fabs(fy1 - fy0);
     double a0 = xMajor ? fx0 : fy0;
     double a1 = xMajor ? fx1 : fy1;
@@ -222,8 +222,8 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
             std::uint8_t* p2 =
                 m.pixels.data() + (q2 + 1) * acrossStep + (first + split) * alongStep;
             for (std::int64_t i = 0; i < split; ++i) {
-                *p |= bit;
-                *p2 |= bit;
+                *p = value;
+                *p2 = value;
                 p += step;
                 p2 += step;
                 r += stepR;
@@ -236,7 +236,7 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
                 p2 += carry2 ? acrossStep : 0;
             }
             if (count - split > split) {
-                *p2 |= bit;
+                *p2 = value;
             }
         } else {
             // Sides a whole number of pixels apart: that many pixels a column
@@ -244,12 +244,12 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
             const std::ptrdiff_t two = 2 * acrossStep;
             for (std::int64_t k = first; k < end; ++k) {
                 if (width == 3) {
-                    p[0] |= bit;
-                    p[acrossStep] |= bit;
-                    p[two] |= bit;
+                    p[0] = value;
+                    p[acrossStep] = value;
+                    p[two] = value;
                 } else {
                     for (int j = 0; j < width; ++j) {
-                        p[j * acrossStep] |= bit;
+                        p[j * acrossStep] = value;
                     }
                 }
                 p += step;
@@ -313,7 +313,7 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
         const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
         const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
         for (std::int64_t j = lo; j <= hi; ++j) {
-            m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] |= bit;
+            m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] = value;
         }
         if (lo <= hi) {
             lowest = std::min(lowest, lo);
@@ -328,6 +328,66 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
         return;
     }
     extend(b, xMajor, static_cast<int>(from), static_cast<int>(to) - 1, lo, hi);
+}
+
+// A triangle as the browser fills it: its corners snapped to sixteenths of a
+// pixel as a line's are, it takes the pixels whose centres lie inside, or on
+// an edge that runs down or, level, to the right as its corners go round
+// counterclockwise: the rule of a wide line's parallelogram, whose two
+// triangles these are. Row by row, each edge bounds the row's one span from
+// the left or the right, or holds the whole row or none of it.
+void rasteriseTriangle(Plane& m, const std::array<float, 6>& corners, std::uint8_t value,
+                       Bounds& b) {
+    std::array<std::int64_t, 3> x{};
+    std::array<std::int64_t, 3> y{};
+    for (std::size_t i = 0; i < 3; ++i) {
+        x[i] = snapped(corners[2 * i]);
+        y[i] = snapped(corners[2 * i + 1]);
+    }
+    const std::int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+    if (area == 0) {
+        return;
+    }
+    if (area < 0) {
+        std::swap(x[1], x[2]);
+        std::swap(y[1], y[2]);
+    }
+    const std::int64_t half = subpixels / 2;
+    const std::int64_t low = std::min({y[0], y[1], y[2]});
+    const std::int64_t high = std::max({y[0], y[1], y[2]});
+    // Rows whose centres 16 k + 8 lie between the lowest and highest corners.
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -floorDivide(half - low, subpixels));
+    const std::int64_t lastRow = std::min<std::int64_t>(m.height - 1, floorDivide(high - half, subpixels));
+    const std::ptrdiff_t w = m.width;
+    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+        const std::int64_t centre = row * subpixels + half;
+        std::int64_t left = 0;
+        std::int64_t right = m.width - 1;
+        for (std::size_t i = 0; i < 3 && left <= right; ++i) {
+            const std::size_t j = (i + 1) % 3;
+            const std::int64_t dx = x[j] - x[i];
+            const std::int64_t dy = y[j] - y[i];
+            // Inside lies to the left of the edge: at column k's centre,
+            // dx (centre - y_i) - dy (16 k + 8 - x_i) = c - 16 dy k > 0.
+            const std::int64_t c = dx * (centre - y[i]) - dy * (half - x[i]);
+            if (dy < 0) {
+                // Holds its centres: c + 16 |dy| k >= 0.
+                left = std::max(left, -floorDivide(c, -subpixels * dy));
+            } else if (dy > 0) {
+                // Does not: 16 dy k < c.
+                right = std::min(right, -floorDivide(-c, subpixels * dy) - 1);
+            } else if (dx > 0 ? c < 0 : c <= 0) {
+                right = -1;
+            }
+        }
+        if (left > right) {
+            continue;
+        }
+        std::uint8_t* at = m.pixels.data() + static_cast<std::ptrdiff_t>(row) * w;
+        std::fill(at + left, at + right + 1, value);
+        extend(b, true, static_cast<int>(left), static_cast<int>(right), static_cast<int>(row),
+               static_cast<int>(row));
+    }
 }
 
 }  // namespace gllayer

@@ -1,10 +1,11 @@
 #pragma once
 
-// The pixels of segments as the browser's rasteriser draws them, marked on
-// the processor into a plane of the window, one bit a run: lines one pixel
-// wide as WebGL's own lines, wider ones as the two triangles the batch would
-// send for them.
+// The pixels of segments and triangles as the browser's rasteriser draws
+// them, marked on the processor into a plane of the window, a byte a pixel:
+// lines one pixel wide as WebGL's own lines, wider ones as the two triangles
+// the batch would send for them, triangles as WebGL fills them.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,10 +28,16 @@ struct Bounds {
     int left, right, bottom, top;
 };
 
-// Sets `bit` in the pixels of a line of this whole width (pixels) from (x0,
+// Sets to `value` the pixels of a line of this whole width (pixels) from (x0,
 // y0) to (x1, y1), window coordinates with y up, within windowReach of the
 // window; b grows to hold them.
-void rasteriseSegment(Plane& m, float x0, float y0, float x1, float y1, int width, std::uint8_t bit,
-                      Bounds& b);
+void rasteriseSegment(Plane& m, float x0, float y0, float x1, float y1, int width,
+                      std::uint8_t value, Bounds& b);
+
+// Sets to `value` the pixels of the triangle with these corners (x, y in
+// turn, window coordinates with y up, within windowReach of the window),
+// either way round; b grows to hold them.
+void rasteriseTriangle(Plane& m, const std::array<float, 6>& corners, std::uint8_t value,
+                       Bounds& b);
 
 }  // namespace gllayer

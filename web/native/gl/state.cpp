@@ -277,6 +277,7 @@ void glClear(GLbitfield mask) {
     dropRun();
     dropBatch();
     openFrame(mask);
+    openFrameGroup();
 }
 
 void glFlush() {
