@@ -71,7 +71,7 @@ struct Mask {
     std::vector<std::uint8_t> tiles;  // a tile: whether it holds a marked pixel
     int tileColumns = 0;
     int tileRows = 0;
-    std::vector<float> rectangles;  // two triangles per row of tiles drawn
+    std::vector<float> rectangles;                     // two triangles per row of tiles drawn
     std::array<std::uint32_t, paletteSize> palette{};  // the colours' bytes, entry 0 clear
     int colours = 1;                                   // entries in use
     std::vector<std::uint32_t> picture;                // a pixel: its colour in the picture
@@ -367,10 +367,12 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
     const float halfH = 0.5f * static_cast<float>(m.plane.height);
     if (width <= 1.0f) {
         for (const Segment& s : segments) {
-            const DrawVertex a = drawVertex(s.a);
-            const DrawVertex b = drawVertex(s.b);
-            rasteriseSegment(m.plane, toWindow(a.x, halfW), toWindow(a.y, halfH),
-                             toWindow(b.x, halfW), toWindow(b.y, halfH), 1, entry, m.bounds);
+            // Divided by w as the batch divides.
+            const float ia = 1.0f / s.a.w;
+            const float ib = 1.0f / s.b.w;
+            rasteriseSegment(m.plane, toWindow(s.a.x * ia, halfW), toWindow(s.a.y * ia, halfH),
+                             toWindow(s.b.x * ib, halfW), toWindow(s.b.y * ib, halfH), entry,
+                             m.bounds);
         }
         return;
     }
@@ -385,8 +387,7 @@ void drawMaskedRunNow(const std::vector<Segment>& segments, const Colour& colour
             at[2 * k] = toWindow(q[k].x, halfW);
             at[2 * k + 1] = toWindow(q[k].y, halfH);
         }
-        rasteriseTriangle(m.plane, {at[0], at[1], at[2], at[3], at[4], at[5]}, entry, m.bounds);
-        rasteriseTriangle(m.plane, {at[0], at[1], at[4], at[5], at[6], at[7]}, entry, m.bounds);
+        rasteriseQuad(m.plane, at, entry, m.bounds);
     }
 }
 
@@ -412,7 +413,7 @@ bool takeDraw(GLenum mode, const std::vector<DrawVertex>& vertices,
             const std::uint16_t b = indices[i + 1];
             const DrawVertex& v = vertices[a];
             const std::uint8_t entry = groupEntry(m, {v.rgba[0], v.rgba[1], v.rgba[2], 255});
-            rasteriseSegment(m.plane, at(a, 0), at(a, 1), at(b, 0), at(b, 1), 1, entry, m.bounds);
+            rasteriseSegment(m.plane, at(a, 0), at(a, 1), at(b, 0), at(b, 1), entry, m.bounds);
         }
         return true;
     }

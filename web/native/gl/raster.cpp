@@ -39,10 +39,8 @@ void extend(Bounds& b, bool xMajor, int first, int last, int lo, int hi) {
 // diagonal whose ends differ by exactly as much in x as in y, where the
 // browser's own rounding decides the major axis.
 //
-// A wider line is the parallelogram the batch would draw for it as two
-// triangles (emitQuad): half its width either side, and both ends moved
-// half a pixel back against its direction; the browser fills triangles by
-// the same rule, so the two agree pixel for pixel.
+// A wider line is drawn as the two triangles the batch would send for it
+// (rasteriseTriangle below).
 namespace {
 
 constexpr int subpixelShift = 4;
@@ -137,19 +135,14 @@ struct SideWalk {
 
 }  // namespace
 
-void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int width,
-                      std::uint8_t value, Bounds& b) {
+void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, std::uint8_t value,
+                      Bounds& b) {
     const bool xMajor = std::fabs(fx1 - fx0) >= std::fabs(fy1 - fy0);
     double a0 = xMajor ? fx0 : fy0;
     double a1 = xMajor ? fx1 : fy1;
     double c0 = xMajor ? fy0 : fx0;
     double c1 = xMajor ? fy1 : fx1;
-    const double reach = 0.5 * width;  // from the line to either side
-    if (width > 1) {
-        const double back = a1 > a0 ? -0.5 : 0.5;
-        a0 += back;
-        a1 += back;
-    }
+    const double reach = 0.5;  // from the line to either side
     if (a1 < a0) {
         std::swap(a0, a1);
         std::swap(c0, c1);
@@ -196,9 +189,8 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
         // (see SideWalk), no further than a pixel from the ends' own.
         const std::int64_t t0 = snapped(e0);
         const std::int64_t t1 = snapped(e1);
-        const std::int64_t reachSubpixels = width * half;
-        const std::int64_t lower0 = snapped(h0) - reachSubpixels;
-        const std::int64_t lower1 = snapped(h1) - reachSubpixels;
+        const std::int64_t lower0 = snapped(h0) - half;
+        const std::int64_t lower1 = snapped(h1) - half;
         const std::int64_t d = t1 - t0;
         const std::int64_t rise = lower1 - lower0;
         const std::int64_t unit = subpixels * d;
@@ -211,53 +203,30 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, int 
         const std::int64_t stepR = subpixels * rise - stepQ * unit;
         const std::ptrdiff_t step = alongStep + static_cast<std::ptrdiff_t>(stepQ) * acrossStep;
         std::uint8_t* p = m.pixels.data() + (q + 1) * acrossStep + first * alongStep;
-        if (width == 1) {
-            // Two walks at once, from the start and from halfway, so that the
-            // processor need not wait on one remainder at a time.
-            const std::int64_t count = end - first;
-            const std::int64_t split = count / 2;
-            const std::int64_t n2 = n + split * subpixels * rise;
-            const std::int64_t q2 = floorDivide(n2, unit);
-            std::int64_t r2 = n2 - q2 * unit;
-            std::uint8_t* p2 =
-                m.pixels.data() + (q2 + 1) * acrossStep + (first + split) * alongStep;
-            for (std::int64_t i = 0; i < split; ++i) {
-                *p = value;
-                *p2 = value;
-                p += step;
-                p2 += step;
-                r += stepR;
-                r2 += stepR;
-                const bool carry = r >= unit;
-                const bool carry2 = r2 >= unit;
-                r -= carry ? unit : 0;
-                r2 -= carry2 ? unit : 0;
-                p += carry ? acrossStep : 0;
-                p2 += carry2 ? acrossStep : 0;
-            }
-            if (count - split > split) {
-                *p2 = value;
-            }
-        } else {
-            // Sides a whole number of pixels apart: that many pixels a column
-            // (three, the scene's lines, written out).
-            const std::ptrdiff_t two = 2 * acrossStep;
-            for (std::int64_t k = first; k < end; ++k) {
-                if (width == 3) {
-                    p[0] = value;
-                    p[acrossStep] = value;
-                    p[two] = value;
-                } else {
-                    for (int j = 0; j < width; ++j) {
-                        p[j * acrossStep] = value;
-                    }
-                }
-                p += step;
-                r += stepR;
-                const bool carry = r >= unit;
-                r -= carry ? unit : 0;
-                p += carry ? acrossStep : 0;
-            }
+        // Two walks at once, from the start and from halfway, so that the
+        // processor need not wait on one remainder at a time.
+        const std::int64_t count = end - first;
+        const std::int64_t split = count / 2;
+        const std::int64_t n2 = n + split * subpixels * rise;
+        const std::int64_t q2 = floorDivide(n2, unit);
+        std::int64_t r2 = n2 - q2 * unit;
+        std::uint8_t* p2 = m.pixels.data() + (q2 + 1) * acrossStep + (first + split) * alongStep;
+        for (std::int64_t i = 0; i < split; ++i) {
+            *p = value;
+            *p2 = value;
+            p += step;
+            p2 += step;
+            r += stepR;
+            r2 += stepR;
+            const bool carry = r >= unit;
+            const bool carry2 = r2 >= unit;
+            r -= carry ? unit : 0;
+            r2 -= carry2 ? unit : 0;
+            p += carry ? acrossStep : 0;
+            p2 += carry2 ? acrossStep : 0;
+        }
+        if (count - split > split) {
+            *p2 = value;
         }
         const int lo = static_cast<int>(std::floor(std::min(h0, h1) - reach)) - 1;
         const int hi = static_cast<int>(std::floor(std::max(h0, h1) + reach)) + 1;
@@ -357,7 +326,8 @@ void rasteriseTriangle(Plane& m, const std::array<float, 6>& corners, std::uint8
     const std::int64_t high = std::max({y[0], y[1], y[2]});
     // Rows whose centres 16 k + 8 lie between the lowest and highest corners.
     const std::int64_t firstRow = std::max<std::int64_t>(0, -floorDivide(half - low, subpixels));
-    const std::int64_t lastRow = std::min<std::int64_t>(m.height - 1, floorDivide(high - half, subpixels));
+    const std::int64_t lastRow =
+        std::min<std::int64_t>(m.height - 1, floorDivide(high - half, subpixels));
     const std::ptrdiff_t w = m.width;
     for (std::int64_t row = firstRow; row <= lastRow; ++row) {
         const std::int64_t centre = row * subpixels + half;
@@ -387,6 +357,105 @@ void rasteriseTriangle(Plane& m, const std::array<float, 6>& corners, std::uint8
         std::fill(at + left, at + right + 1, value);
         extend(b, true, static_cast<int>(left), static_cast<int>(right), static_cast<int>(row),
                static_cast<int>(row));
+    }
+}
+
+// A parallelogram whose two ends run straight across one axis, as a wide
+// line's quad does (corners 0 1 2 3: sides 0-1 and 3-2, ends 0-3 and 1-2):
+// the pixels of its two triangles 0 1 2 and 0 2 3, found column by column
+// (row by row) between its two sides. Any other quad is filled as the two
+// triangles themselves.
+void rasteriseQuad(Plane& m, const std::array<float, 8>& q, std::uint8_t value, Bounds& b) {
+    const bool xMajor = q[0] == q[6] && q[2] == q[4];
+    if (!xMajor && !(q[1] == q[7] && q[3] == q[5])) {
+        rasteriseTriangle(m, {q[0], q[1], q[2], q[3], q[4], q[5]}, value, b);
+        rasteriseTriangle(m, {q[0], q[1], q[4], q[5], q[6], q[7]}, value, b);
+        return;
+    }
+    const std::size_t along = xMajor ? 0 : 1;
+    const std::size_t across = 1 - along;
+    // Each side's corners (along, across), in sixteenths.
+    std::array<std::array<std::int64_t, 4>, 2> side{};
+    const auto corner = [&](std::size_t k, std::int64_t* out) {
+        out[0] = snapped(q[2 * k + along]);
+        out[1] = snapped(q[2 * k + across]);
+    };
+    corner(0, &side[0][0]);
+    corner(1, &side[0][2]);
+    corner(3, &side[1][0]);
+    corner(2, &side[1][2]);
+    if (side[0][0] == side[0][2]) {
+        return;  // no length
+    }
+    if (side[0][0] > side[0][2]) {
+        for (auto& s : side) {
+            std::swap(s[0], s[2]);
+            std::swap(s[1], s[3]);
+        }
+    }
+    if (side[0][1] > side[1][1]) {
+        std::swap(side[0], side[1]);
+    }
+    const std::int64_t half = subpixels / 2;
+    const int alongLimit = xMajor ? m.width : m.height;
+    const int acrossLimit = xMajor ? m.height : m.width;
+    const std::int64_t first =
+        std::max<std::int64_t>(0, (side[0][0] - half + subpixels - 1) >> subpixelShift);
+    const std::int64_t end =
+        std::min<std::int64_t>(alongLimit, (side[0][2] - half + subpixels - 1) >> subpixelShift);
+    if (first >= end) {
+        return;
+    }
+    // Going round counterclockwise, the lower side runs along the major axis
+    // and the upper one back: along x a side holds its centres when it runs
+    // down or, level, to the right; along y the side at lower x always does,
+    // the other never.
+    const bool lowerHolds = xMajor ? side[0][3] <= side[0][1] : true;
+    const bool upperHolds = xMajor ? side[1][3] > side[1][1] : false;
+    SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], first, lowerHolds);
+    SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], first, upperHolds);
+    const std::ptrdiff_t w = m.width;
+    const std::ptrdiff_t alongStep = xMajor ? 1 : w;
+    const std::ptrdiff_t acrossStep = xMajor ? w : 1;
+    const std::int64_t apart = side[1][1] - side[0][1];
+    if (apart == side[1][3] - side[0][3] && apart % subpixels == 0 &&
+        std::min(side[0][1], side[0][3]) >= subpixels &&
+        std::max(side[1][1], side[1][3]) + subpixels <= acrossLimit * subpixels) {
+        // Sides a whole number of pixels apart, inside the window across: of
+        // a centre on one side, the other holds the one the same pixels
+        // away, so each column (row) has that many pixels from the first
+        // above the lower side.
+        const std::int64_t count = apart / subpixels;
+        for (std::int64_t k = first; k < end; ++k) {
+            std::uint8_t* p = m.pixels.data() + k * alongStep + lower.firstAbove() * acrossStep;
+            for (std::int64_t j = 0; j < count; ++j) {
+                p[j * acrossStep] = value;
+            }
+            lower.next();
+        }
+        extend(b, xMajor, static_cast<int>(first), static_cast<int>(end) - 1,
+               static_cast<int>(std::min(side[0][1], side[0][3]) / subpixels) - 1,
+               std::min(acrossLimit - 1,
+                        static_cast<int>(std::max(side[1][1], side[1][3]) / subpixels) + 1));
+        return;
+    }
+    std::int64_t lowest = acrossLimit;
+    std::int64_t highest = -1;
+    for (std::int64_t k = first; k < end; ++k) {
+        const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
+        const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
+        std::uint8_t* p = m.pixels.data() + k * alongStep;
+        for (std::int64_t j = lo; j <= hi; ++j) {
+            p[j * acrossStep] = value;
+        }
+        lowest = std::min(lowest, lo);
+        highest = std::max(highest, hi);
+        lower.next();
+        upper.next();
+    }
+    if (lowest <= highest) {
+        extend(b, xMajor, static_cast<int>(first), static_cast<int>(end) - 1,
+               static_cast<int>(lowest), static_cast<int>(highest));
     }
 }
 
