@@ -481,9 +481,11 @@ void endRun() {
     if ((rasterising & (thin ? 1 : 2)) != 0 && long_ && c.viewport[2] > 0 && c.viewport[3] > 0 &&
         !c.blend && colourByte(run.colour.a) == 255 && rasterisable(run)) {
         // What came before goes to the GPU now, to be drawn while the run is
-        // rasterised here.
+        // rasterised here (into an open group, it is rasterised too).
         flushBatch();
-        emscripten_glFlush();
+        if (!mask().open) {
+            emscripten_glFlush();
+        }
         maskedThisFrame = true;
         frameMaskedRun(run.segments, run.colour, run.width);
     } else if (!thin) {
