@@ -39,8 +39,8 @@ void extend(Bounds& b, bool xMajor, int first, int last, int lo, int hi) {
 // diagonal whose ends differ by exactly as much in x as in y, where the
 // browser's own rounding decides the major axis.
 //
-// A wider line is drawn as the two triangles the batch would send for it
-// (rasteriseTriangle below).
+// A wider line is drawn as the quad the batch would send for it
+// (rasteriseQuad below).
 namespace {
 
 constexpr int subpixelShift = 4;
@@ -132,6 +132,35 @@ struct SideWalk {
         }
     }
 };
+
+// Sets to `value`, in columns (rows along y) `from` to `to`, the pixels
+// between the two sides, cut to the window across; b grows to hold them.
+void fillBetween(Plane& m, SideWalk& lower, SideWalk& upper, bool xMajor, std::int64_t from,
+                 std::int64_t to, std::uint8_t value, Bounds& b) {
+    const int acrossLimit = xMajor ? m.height : m.width;
+    const std::ptrdiff_t alongStep = xMajor ? 1 : m.width;
+    const std::ptrdiff_t acrossStep = xMajor ? m.width : 1;
+    std::int64_t lowest = acrossLimit;
+    std::int64_t highest = -1;
+    for (std::int64_t k = from; k < to; ++k) {
+        const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
+        const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
+        std::uint8_t* p = m.pixels.data() + k * alongStep;
+        for (std::int64_t j = lo; j <= hi; ++j) {
+            p[j * acrossStep] = value;
+        }
+        if (lo <= hi) {
+            lowest = std::min(lowest, lo);
+            highest = std::max(highest, hi);
+        }
+        lower.next();
+        upper.next();
+    }
+    if (lowest <= highest) {
+        extend(b, xMajor, static_cast<int>(from), static_cast<int>(to) - 1,
+               static_cast<int>(lowest), static_cast<int>(highest));
+    }
+}
 
 }  // namespace
 
@@ -276,27 +305,7 @@ void rasteriseSegment(Plane& m, float fx0, float fy0, float fx1, float fy1, std:
     SideWalk lower(side[0][0], side[0][1], side[0][2], side[0][3], from, lowerHolds);
     SideWalk upper(side[1][0], side[1][1], side[1][2], side[1][3], from, upperHolds);
     // Near the window's edges: both sides walked, each column clipped.
-    std::int64_t lowest = acrossLimit;
-    std::int64_t highest = -1;
-    for (std::int64_t k = from; k < to; ++k) {
-        const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
-        const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
-        for (std::int64_t j = lo; j <= hi; ++j) {
-            m.pixels[static_cast<std::size_t>(j * acrossStep + k * alongStep)] = value;
-        }
-        if (lo <= hi) {
-            lowest = std::min(lowest, lo);
-            highest = std::max(highest, hi);
-        }
-        lower.next();
-        upper.next();
-    }
-    const int lo = static_cast<int>(std::max<std::int64_t>(0, lowest));
-    const int hi = static_cast<int>(std::min<std::int64_t>(acrossLimit - 1, highest));
-    if (lo > hi) {
-        return;
-    }
-    extend(b, xMajor, static_cast<int>(from), static_cast<int>(to) - 1, lo, hi);
+    fillBetween(m, lower, upper, xMajor, from, to, value, b);
 }
 
 // A triangle as the browser fills it: its corners snapped to sixteenths of a
@@ -439,24 +448,7 @@ void rasteriseQuad(Plane& m, const std::array<float, 8>& q, std::uint8_t value, 
                         static_cast<int>(std::max(side[1][1], side[1][3]) / subpixels) + 1));
         return;
     }
-    std::int64_t lowest = acrossLimit;
-    std::int64_t highest = -1;
-    for (std::int64_t k = first; k < end; ++k) {
-        const std::int64_t lo = std::max<std::int64_t>(0, lower.firstAbove());
-        const std::int64_t hi = std::min<std::int64_t>(acrossLimit - 1, upper.lastBelow());
-        std::uint8_t* p = m.pixels.data() + k * alongStep;
-        for (std::int64_t j = lo; j <= hi; ++j) {
-            p[j * acrossStep] = value;
-        }
-        lowest = std::min(lowest, lo);
-        highest = std::max(highest, hi);
-        lower.next();
-        upper.next();
-    }
-    if (lowest <= highest) {
-        extend(b, xMajor, static_cast<int>(first), static_cast<int>(end) - 1,
-               static_cast<int>(lowest), static_cast<int>(highest));
-    }
+    fillBetween(m, lower, upper, xMajor, first, end, value, b);
 }
 
 }  // namespace gllayer
