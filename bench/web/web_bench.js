@@ -5,6 +5,7 @@
 // Each frame is one redraw of the program's display and a read-back of one
 // pixel, which waits for the drawing to finish; while a construction runs, a
 // frame also takes the animation's step. Prints median and p99 per scenario,
+// after those of a fixed amount of work (the machine's own spread),
 // and for the constructions over the family the first frame of their state
 // opened from its link. Then, at 128 points: the page's own work on an event's path (the
 // panel and the undo history's two snapshots), writing the address after it
@@ -53,6 +54,37 @@ async function timeFrames(page, count, running) {
     }
     return times;
   }, count, running);
+}
+
+// The machine's own unevenness, a yardstick for the p99s: the same work,
+// scaled to some 10 ms at first (the JIT may speed it up later), timed again
+// and again in the page. What counts is its p99 against its median.
+async function fixedWork(page, count) {
+  return page.evaluate((n) => {
+    const plane = new Uint8Array(800 * 600);
+    const work = (m) => {
+      for (let i = 0; i < m; ++i) plane[(i * 7919) % plane.length] = i;
+    };
+    // Scaled by the median of nine runs, three times over.
+    const median = (m) => {
+      const t = [];
+      for (let k = 0; k < 9; ++k) {
+        const t0 = performance.now();
+        work(m);
+        t.push(performance.now() - t0);
+      }
+      return t.sort((a, b) => a - b)[4];
+    };
+    let m = 1 << 20;
+    for (let k = 0; k < 3; ++k) m = Math.max(1, Math.round(m * 10 / Math.max(0.1, median(m))));
+    const times = [];
+    for (let i = 0; i < n; ++i) {
+      const t0 = performance.now();
+      work(m);
+      times.push(performance.now() - t0);
+    }
+    return times;
+  }, count);
 }
 
 const quantiles = (times) => {
@@ -205,6 +237,15 @@ async function linkCosts(browser, url) {
   const browser = await launchBrowser();
   console.log(`${'scenario'.padEnd(50)} ${'median ms'.padStart(10)} ${'p99 ms'.padStart(10)}` +
               ` ${'first frame from its link, median / p99 ms'}`);
+  {
+    const web = new WebSession(browser, url);
+    await web.open();
+    const times = (await fixedWork(web.page, frames)).sort((a, b) => a - b);
+    const at = (q) => times[Math.min(times.length - 1, Math.floor(q * times.length))];
+    await web.close();
+    console.log(`${'(yardstick: the same work each time)'.padEnd(50)} ` +
+                `${at(0.5).toFixed(2).padStart(10)} ${at(0.99).toFixed(2).padStart(10)}`);
+  }
   for (const s of scenarios.filter((c) => c.name.includes(only))) {
     const web = new WebSession(browser, url);
     await web.open();
