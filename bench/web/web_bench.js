@@ -240,11 +240,9 @@ async function linkCosts(browser, url) {
   {
     const web = new WebSession(browser, url);
     await web.open();
-    const times = (await fixedWork(web.page, frames)).sort((a, b) => a - b);
-    const at = (q) => times[Math.min(times.length - 1, Math.floor(q * times.length))];
+    const times = await fixedWork(web.page, frames);
     await web.close();
-    console.log(`${'(yardstick: the same work each time)'.padEnd(50)} ` +
-                `${at(0.5).toFixed(2).padStart(10)} ${at(0.99).toFixed(2).padStart(10)}`);
+    console.log(`${'(yardstick: the same work each time)'.padEnd(50)} ${quantiles(times)}`);
   }
   for (const s of scenarios.filter((c) => c.name.includes(only))) {
     const web = new WebSession(browser, url);
