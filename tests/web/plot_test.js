@@ -169,6 +169,12 @@ async function plotPanel(browser, url) {
       const {ok, detail} = c.check(p, trace);
       check(`plot of ${c.name}: the values hold`, ok, detail);
     }
+    // Every label of a few functions is drawn, none over another.
+    const over = p.labels.filter((a, i) => p.labels.some((b, j) => j < i &&
+        a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1));
+    check(`plot of ${c.name}: ${p.labels.length} labels, none over another`,
+        over.length === 0 && (p.drawn.length > 16 || p.labels.length === p.drawn.length),
+        over.map((b) => b.text).join(', '));
     if (p.kind !== 'hint') {
       const {missed, total} = await samplesOnTheDrawing(s);
       check(`plot of ${c.name}: ${total} samples on the drawing`, total > 0 && missed === 0,

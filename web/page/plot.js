@@ -108,6 +108,7 @@ export function createPlot(program, elements) {
   const labelWidths = new Map();
   let ringed = false;    // a ring stands on the overlay
   let joints = null;     // [{u, label}] of a B-spline's interior knots, when shown
+  let labelBoxes = [];   // [{text, x0, x1, y0, y1}] of the labels drawn last
 
   function valueRange(functions) {
     let lo = 0;
@@ -344,14 +345,23 @@ export function createPlot(program, elements) {
       if (!labelWidths.has(text)) labelWidths.set(text, ctx.measureText(text).width + 4);
       const w = labelWidths.get(text);
       const x = Math.min(Math.max(path[2 * best], f.x0 + w / 2), f.x1 - w / 2);
-      const y = Math.max(path[2 * best + 1] - 2, f.y1 + 14);
-      const box = {x0: x - w / 2, x1: x + w / 2, y0: y - 14, y1: y};
-      const clash = boxes.some((b) => b.x0 < box.x1 && box.x0 < b.x1 && b.y0 < box.y1 && box.y0 < b.y1);
-      if (drawn.length > ALL_LABELS && clash) return;
-      boxes.push(box);
+      let y = Math.max(path[2 * best + 1] - 2, f.y1 + 14);
+      const clash = () => boxes.some((b) => b.x0 < x + w / 2 && x - w / 2 < b.x1 &&
+                                            b.y0 < y && y - 14 < b.y1);
+      if (drawn.length > ALL_LABELS && clash()) return;
+      // A few labels are all drawn: one that would cover another steps down
+      // below it, while the frame has room.
+      while (clash() && y + 14 <= f.y0) y += 14;
+      boxes.push({text, x0: x - w / 2, x1: x + w / 2, y0: y - 14, y1: y});
+      // On a ground of the panel's white, to be read over the curves.
+      ctx.lineWidth = 3;
+      ctx.lineJoin = 'round';
+      ctx.strokeStyle = 'rgba(255, 255, 255, 0.85)';
+      ctx.strokeText(text, x, y);
       ctx.fillStyle = colour;
       ctx.fillText(text, x, y);
     });
+    labelBoxes = boxes;
   }
 
   function drawInset() {
@@ -551,6 +561,7 @@ export function createPlot(program, elements) {
         path: Array.from({length: path.length / 2}, (_, k) => [path[2 * k], path[2 * k + 1]])})),
       frame: frame && {x0: frame.x0, x1: frame.x1, y0: frame.y0, y1: frame.y1, from: frame.from,
         to: frame.to, lo: frame.lo, hi: frame.hi},
+      labels: labelBoxes,
       csv: csv(),
     };
   }
