@@ -199,6 +199,7 @@ export function createPlot(program, elements) {
     const {ctx, width, height} = crisp(canvas);
     drawn.length = 0;
     frame = null;
+    labelBoxes = [];
     const shown = plot.functions.filter((f) => !f.inset);
     if (plot.kind === 'hint' || shown.length === 0) return;
     let {lo, hi} = valueRange(shown);
